@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace protocol::lobby {
+
+// The game's own TCP port, on which a hosting copy listens.
+inline constexpr quint16 kGamePort = 7772;
+// The lobby program listens here on the loopback address; the game holds a silent
+// connection to it while it runs.
+inline constexpr quint16 kLobbyPort = 9001;
+inline constexpr char kLoopbackAddress[] = "127.0.0.1";
+
+// Where the downloader fetches the lobby's installer, and how it runs it.
+inline constexpr char kInstallerPath[] = "/lobby/zlbsetup.exe";
+inline constexpr char kInstallerArguments[] = "/SP- /silent /noicons";
+
+// Where an installed lobby lives on this platform.
+#if defined(Q_OS_WIN)
+inline constexpr char kInstalledLobby[] = "C:\\Program Files\\Zelk42\\Zelk42Lobby.exe";
+#else
+inline constexpr char kInstalledLobby[] = "/opt/zelk42/Zelk42Lobby";
+#endif
+
+inline constexpr char kNoLobbyMessage[] =
+    "Please close the game and open the Zelk42 Lobby using the icon on your desktop or "
+    "using the your Window's start-up menu.";
+inline constexpr char kInstallFailedMessage[] = "An Error has Occurred.";
+
+// The command line the lobby starts the game with, read by position:
+// 1 the player's name, 2 the host's address, 3 "true" to host.
+struct CommandLine {
+    enum class Mode {
+        Solo,    // no arguments: a practice table of our own
+        Waiting, // one or two arguments: nothing is started
+        Host,    // third argument "true"
+        Join,    // third argument anything else
+    };
+    Mode mode = Mode::Solo;
+    QString playerName;
+    QString hostAddress; // the address to connect to: loopback when hosting
+};
+
+// `arguments` are the program's arguments without the program name; those beyond the
+// third are ignored.
+CommandLine readCommandLine(const QStringList& arguments);
+
+} // namespace protocol::lobby
