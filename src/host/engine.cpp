@@ -1,0 +1,305 @@
+#include "host/engine.h"
+
+#include "host/limits.h"
+#include "protocol/catalogue.h"
+#include "protocol/conversion.h"
+#include "protocol/fieldreader.h"
+#include "protocol/message.h"
+#include "protocol/windows1252.h"
+
+namespace host {
+
+using protocol::buildMessage;
+using protocol::MessageId;
+
+namespace {
+
+QString shown(const QByteArray& text)
+{
+    return protocol::fromWindows1252(text);
+}
+
+// A relay passes the sender's fields on untouched, so it is built from raw text.
+QByteArray rawMessage(const char* name, const QByteArray& payload)
+{
+    return QByteArray(name) + protocol::kSeparator + payload + protocol::kTerminator;
+}
+
+// The first field, also when it is the only one (no "+" follows it).
+QByteArray firstField(const QByteArray& payload)
+{
+    const qsizetype plus = payload.indexOf(protocol::kSeparator);
+    return plus < 0 ? payload : payload.left(plus);
+}
+
+} // namespace
+
+HostEngine::HostEngine(Outbound& out, RandomSource& random, WordLists lists)
+    : m_out(out), m_players(out), m_game(m_players, random, std::move(lists))
+{}
+
+int HostEngine::admit()
+{
+    const int slot = m_players.admit();
+    if (slot == 0)
+        m_out.log(QStringLiteral("table full: connection refused"));
+    else
+        m_out.log(QStringLiteral("slot %1: connected").arg(slot));
+    return slot;
+}
+
+void HostEngine::welcome(int slot)
+{
+    m_players.to(slot, buildMessage(MessageId::SendLoginInfo, {slot}));
+}
+
+void HostEngine::lineReceived(int slot, QByteArray line)
+{
+    if (!m_players.isConnected(slot))
+        return;
+    if (m_queue.countFrom(slot) >= limits::kMaxQueuedLinesPerConnection) {
+        disconnect(slot, QStringLiteral("more than %1 unhandled lines (flood)")
+                             .arg(limits::kMaxQueuedLinesPerConnection));
+        return;
+    }
+    m_queue.push(std::move(line), slot);
+}
+
+void HostEngine::disconnect(int slot, const QString& why)
+{
+    m_out.log(QStringLiteral("slot %1: dropping the connection: %2").arg(slot).arg(why));
+    m_queue.discardFrom(slot);
+    m_out.close(slot);
+}
+
+void HostEngine::connectionClosed(int slot)
+{
+    Player* player = m_players.at(slot);
+    if (!player)
+        return;
+    // Lines still queued from a connection that is gone are never handled: a login
+    // queued just before the close would otherwise mark a slot without a connection.
+    m_queue.discardFrom(slot);
+    if (player->connected) {
+        m_out.log(QStringLiteral("slot %1 (%2): left").arg(slot).arg(shown(player->name)));
+        m_players.toEveryoneExcept(
+            slot, buildMessage(MessageId::PlayerDisconnected, {slot, player->name}));
+    }
+    m_players.release(slot);
+    if (m_game.running() && slot == m_game.drawer() && m_players.isConnected(1))
+        m_game.findPlayer();
+}
+
+void HostEngine::drainTick()
+{
+    if (m_queue.isEmpty())
+        return;
+    const protocol::QueuedLine line = m_queue.take();
+    const protocol::Entry entry = protocol::splitEntry(line.text);
+    if (entry.name.isEmpty())
+        return;
+    try {
+        dispatch(line.origin, entry.name, entry.payload);
+    } catch (const protocol::ConversionError& e) {
+        drop(line.origin, line.text, QString::fromLatin1(e.what()));
+    }
+}
+
+void HostEngine::drop(int origin, const QByteArray& line, const QString& why)
+{
+    m_out.log(QStringLiteral("slot %1: dropped \"%2\": %3")
+                  .arg(origin)
+                  .arg(shown(line.left(80)))
+                  .arg(why));
+}
+
+void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& payload)
+{
+    const protocol::MessageSpec* spec = findMessage(protocol::Direction::ToHost, name);
+    if (!spec)
+        return; // not a message the host handles
+
+    // The first field names the sender (for a watching request, the slot it concerns).
+    const qint32 named = protocol::toInt(firstField(payload));
+    const bool actsOnOther = spec->id == MessageId::JustWatch && origin == 1;
+    if (named != origin && !actsOnOther) {
+        drop(origin, name + '+' + payload,
+             QStringLiteral("slot field %1 is not the sender's slot").arg(named));
+        return;
+    }
+
+    switch (spec->id) {
+    case MessageId::LoginInfo:
+        return receivedLoginInfo(payload);
+    case MessageId::KickHim:
+        return kickHim(payload);
+    case MessageId::ChatToHost:
+        return relayChat(payload, "CMD_chat", " chats: ");
+    case MessageId::ActionToHost:
+        return relayChat(payload, "CMD_action", " ");
+    case MessageId::StartGameToHost:
+        return startGame(payload);
+    case MessageId::DrawToHost:
+        return relayStroke(origin, "CMD_draw", payload);
+    case MessageId::ClearMainToHost:
+        return clearMain(payload);
+    case MessageId::Answer: {
+        protocol::FieldReader r(payload);
+        const qint32 slot = r.nextInt();
+        return m_game.answer(slot, r.rest());
+    }
+    case MessageId::MoveItToHost:
+        return relayStroke(origin, "CMD_moveit", payload);
+    case MessageId::PickCategoryToHost: {
+        const protocol::Fields f = readMessage(MessageId::PickCategoryToHost, payload);
+        return m_game.pickCategory(f.integer(0), f.integer(1));
+    }
+    case MessageId::Pass:
+        return m_game.pass(protocol::toInt(payload));
+    case MessageId::JustWatch:
+        return justWatch(payload);
+    case MessageId::PlayASoundToHost:
+        return playASound(payload);
+    default:
+        return;
+    }
+}
+
+void HostEngine::receivedLoginInfo(const QByteArray& payload)
+{
+    const protocol::Fields f = readMessage(MessageId::LoginInfo, payload);
+    const int slot = f.integer(0);
+    const QByteArray& version = f.text(1);
+    const QByteArray& name = f.text(2);
+    Player* player = m_players.at(slot);
+    if (!player)
+        return;
+    player->name = name;
+    player->connected = true;
+    m_out.log(QStringLiteral("slot %1: logged in as \"%2\" (version %3)")
+                  .arg(slot)
+                  .arg(shown(name), shown(version)));
+
+    m_players.toEveryone(buildMessage(MessageId::NewPlayerInfo, {slot, name}));
+    m_players.forEachConnected([&](int other) {
+        if (other != slot)
+            m_players.to(
+                slot, buildMessage(MessageId::ExistingPlayers, {other, m_players.nameOf(other)}));
+    });
+    for (const QByteArray& line : m_game.drawingRecord())
+        m_players.to(slot, line + protocol::kTerminator);
+    if (version != kVersion) {
+        m_players.to(1, buildMessage(MessageId::HaveWrongVersion, {name}));
+        m_players.to(slot, buildMessage(MessageId::WrongVersion, {}));
+    }
+    if (m_game.running()) {
+        m_players.to(slot, buildMessage(MessageId::NextPlayer,
+                                        {m_game.drawer(), m_game.category(), m_game.mask()}));
+        QList<qint32> scores;
+        for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
+            scores.append(m_players.scoreOf(s));
+        m_players.to(slot, buildMessage(MessageId::GameStats,
+                                        {m_game.targetScore(), m_game.turnSeconds(), scores}));
+    }
+}
+
+void HostEngine::kickHim(const QByteArray& payload)
+{
+    const protocol::Fields f = readMessage(MessageId::KickHim, payload);
+    if (f.integer(0) != 1)
+        return;
+    const int target = f.integer(1);
+    if (m_players.isConnected(target)) {
+        m_out.log(QStringLiteral("slot %1: removed by the host").arg(target));
+        m_queue.discardFrom(target);
+        m_out.close(target);
+    }
+}
+
+void HostEngine::relayChat(const QByteArray& payload, const char* name, const char* between)
+{
+    protocol::FieldReader r(payload);
+    const qint32 slot = r.nextInt();
+    m_players.toEveryone(rawMessage(name, m_players.nameOf(slot) + between + r.rest()));
+}
+
+void HostEngine::startGame(const QByteArray& payload)
+{
+    m_players.resetForGame();
+    refreshPlayerList();
+    const protocol::Fields f = readMessage(MessageId::StartGameToHost, payload);
+    m_out.log(QStringLiteral("game started by slot %1: %2, play to %3, %4 s per turn")
+                  .arg(f.integer(0))
+                  .arg(f.boolean(1) ? QStringLiteral("teams") : QStringLiteral("no teams"))
+                  .arg(f.integer(2))
+                  .arg(f.integer(3)));
+    m_game.start(f.integer(0), f.boolean(1), f.integer(2), f.integer(3));
+}
+
+void HostEngine::refreshPlayerList()
+{
+    m_players.forEachConnected([&](int to) {
+        m_players.forEachConnected([&](int j) {
+            m_players.to(to, buildMessage(MessageId::RefreshPlayerList, {j, m_players.nameOf(j)}));
+        });
+    });
+}
+
+void HostEngine::relayStroke(int origin, const char* name, const QByteArray& payload)
+{
+    const qint32 slot = protocol::toInt(protocol::FieldReader(payload).take());
+    const QByteArray line = name + ('+' + payload);
+    if (m_game.drawingRecordBytes() + line.size() > limits::kMaxDrawingRecordBytes) {
+        disconnect(origin, QStringLiteral("the drawing record would pass %1 bytes")
+                               .arg(limits::kMaxDrawingRecordBytes));
+        return;
+    }
+    m_game.record(line);
+    if (m_game.running() && slot == m_game.drawer())
+        m_players.toEveryoneExcept(slot, line + protocol::kTerminator);
+}
+
+void HostEngine::clearMain(const QByteArray& payload)
+{
+    const qint32 slot = protocol::toInt(payload);
+    if (!m_game.running() || slot != m_game.drawer())
+        return;
+    m_game.clearRecord();
+    m_players.toEveryoneExcept(slot, buildMessage(MessageId::ClearMain, {slot}));
+}
+
+void HostEngine::justWatch(const QByteArray& payload)
+{
+    const protocol::Fields f = readMessage(MessageId::JustWatch, payload);
+    const int slot = f.integer(0);
+    const QByteArray& mode = f.text(1);
+    Player* player = m_players.at(slot);
+    if (!player)
+        return;
+    if (mode == "2") {
+        player->watching = false;
+        m_players.toEveryone(buildMessage(MessageId::JustWatching, {slot, QByteArray("2")}));
+        return;
+    }
+    if (mode != "1")
+        return;
+    bool someoneElsePlays = false;
+    for (int s = 1; s <= PlayerTable::kBoardSlots; ++s) {
+        const Player* p = m_players.at(s);
+        someoneElsePlays = someoneElsePlays || (s != slot && p->connected && !p->watching);
+    }
+    if (!someoneElsePlays)
+        return;
+    player->watching = true;
+    m_players.toEveryone(buildMessage(MessageId::JustWatching, {slot, QByteArray("1")}));
+    // Only a turn in progress passes on; once a game has ended nothing restarts it.
+    if (slot == m_game.drawer() && !m_game.turnState().isEmpty())
+        m_game.findPlayer();
+}
+
+void HostEngine::playASound(const QByteArray& payload)
+{
+    m_players.toEveryone(rawMessage("CMD_playasound", payload));
+}
+
+} // namespace host

@@ -1,0 +1,326 @@
+#include "host/game.h"
+
+#include "host/phrase.h"
+#include "protocol/catalogue.h"
+
+#include <algorithm>
+
+namespace host {
+
+using protocol::buildMessage;
+using protocol::MessageId;
+
+namespace {
+constexpr int kPhaseTicks = 10;
+constexpr int kSoloPassEntries = 10;
+// Only the first pieces of a phrase take part in the near-match hint.
+constexpr qsizetype kHintWords = 15;
+constexpr qint32 kSolverPoints = 2;
+constexpr qint32 kDrawerPoints = 1;
+} // namespace
+
+Game::Game(PlayerTable& players, RandomSource& random, WordLists lists)
+    : m_players(players), m_random(random), m_lists(lists), m_pristine(std::move(lists))
+{}
+
+void Game::switchClock(bool on)
+{
+    if (on && !m_clockOn)
+        ++m_clockStarts;
+    m_clockOn = on;
+}
+
+void Game::record(const QByteArray& line)
+{
+    m_record.append(line);
+    m_recordBytes += line.size();
+}
+
+void Game::clearRecord()
+{
+    m_record.clear();
+    m_recordBytes = 0;
+}
+
+void Game::start(int starter, bool team, qint32 target, qint32 seconds)
+{
+    m_team = team;
+    m_target = target;
+    m_turnSeconds = seconds;
+    m_players.toEveryone(buildMessage(MessageId::StartGame, {starter, team, target, seconds}));
+    m_drawer = 0;
+    findPlayer();
+    m_running = !m_turnState.isEmpty(); // false only when nobody may draw
+}
+
+void Game::findPlayer()
+{
+    clearRecord();
+    m_turnState = "picking";
+    if (m_players.isConnected(1)) {
+        // Advance through the slots, wrapping after the highest one handed out. At most one
+        // full round: when nobody may draw, the game ends instead of spinning forever.
+        const int high = m_players.highSlot();
+        bool found = false;
+        for (int step = 0; step < high && !found; ++step) {
+            m_drawer = m_drawer + 1 > high ? 1 : m_drawer + 1;
+            const Player* p = m_players.at(m_drawer);
+            found = p && p->connected && !p->watching;
+        }
+        if (!found) {
+            endGame();
+            return;
+        }
+    }
+    m_category = kNotChosen;
+    m_players.toEveryone(buildMessage(MessageId::PickCategory, {m_drawer}));
+    m_clock = kPhaseTicks;
+    switchClock(true);
+}
+
+void Game::endGame()
+{
+    m_running = false;
+    m_turnState.clear();
+    switchClock(false);
+}
+
+void Game::pickCategory(int slot, qint32 category)
+{
+    if (m_turnState != "picking" || slot != m_drawer)
+        return;
+    // The player window only offers 0 to 6; any other number leaves the choice open, so
+    // a category is drawn at random when the picking time ends.
+    if (!WordLists::isCategory(category))
+        return;
+    m_category = m_lists.count(category) == 0 ? 1 : category;
+}
+
+int Game::categoryWithEntries(int wanted)
+{
+    if (m_lists.count(wanted) > 0)
+        return wanted;
+    for (int n = 0; n < WordLists::kCategories; ++n) {
+        if (m_lists.count(n) > 0)
+            return n;
+    }
+    // Every phrase of the run has been used: start the lists afresh rather than stall.
+    m_lists = m_pristine;
+    return m_lists.count(wanted) > 0 ? wanted : 0;
+}
+
+QByteArray Game::drawPhrase()
+{
+    QByteArray phrase;
+    while (phrase.isEmpty()) {
+        m_category = categoryWithEntries(m_category);
+        const int n = m_random.below(m_lists.count(m_category));
+        phrase = m_lists.entry(m_category, n);
+        m_lists.remove(m_category, n);
+        m_words = phrase::pieces(phrase);
+        if (phrase::isRefused(phrase))
+            phrase.clear();
+    }
+    return phrase;
+}
+
+void Game::findPhrases()
+{
+    m_phrase.clear();
+    m_mask.clear();
+    if (!WordLists::isCategory(m_category))
+        m_category = m_random.below(WordLists::kCategories);
+    if (m_lists.count(m_category) == 0)
+        m_category = 0;
+    m_phrase = drawPhrase();
+    m_mask = phrase::mask(m_phrase);
+    m_phrase = phrase::upperLetters(m_phrase);
+    m_solved = false;
+    m_players.toEveryone(buildMessage(MessageId::NextPlayer, {m_drawer, m_category, m_mask}));
+    m_players.to(m_drawer, buildMessage(MessageId::GiveDrawerAnswer, {m_phrase}));
+    m_clock = m_turnSeconds + 4;
+    m_turnState = "drawing";
+    switchClock(true);
+    m_running = true;
+}
+
+void Game::pass(int slot)
+{
+    if (slot != m_drawer)
+        return;
+    m_phrase.clear();
+    m_mask.clear();
+    if (!WordLists::isCategory(m_category))
+        m_category = m_random.below(WordLists::kCategories);
+    if (m_solo) {
+        // Practice passes come from the top of the list and use nothing up.
+        m_category = categoryWithEntries(m_category);
+        const int n = m_random.below(std::min(kSoloPassEntries, m_lists.count(m_category)));
+        m_phrase = m_lists.entry(m_category, n);
+    } else {
+        m_phrase = drawPhrase();
+    }
+    m_mask = phrase::mask(m_phrase);
+    m_phrase = phrase::upperLetters(m_phrase);
+    m_solved = false;
+    Player* drawer = m_players.at(m_drawer);
+    const qint32 score = drawer ? (drawer->score = std::max(0, drawer->score - 1)) : 0;
+    m_players.toEveryone(
+        buildMessage(MessageId::UpdateAnswer, {QByteArray::number(m_drawer), m_mask}));
+    m_players.toEveryone(buildMessage(MessageId::Passed, {m_drawer, score}));
+    m_players.to(m_drawer, buildMessage(MessageId::GiveDrawerAnswer, {m_phrase}));
+}
+
+void Game::clockTick()
+{
+    if (!m_clockOn)
+        return;
+    --m_clock;
+    if (m_clock >= 0) {
+        if (m_clock % 10 == 0)
+            m_players.toEveryone(buildMessage(MessageId::UpdateTime, {m_clock - 2}));
+        return;
+    }
+    // The phase is over.
+    switchClock(false);
+    if (m_turnState == "drawing") {
+        timeUp();
+    } else if (m_turnState == "break") {
+        if (checkForWin())
+            endGame();
+        else
+            findPlayer();
+    } else if (m_turnState == "picking") {
+        findPhrases();
+    }
+}
+
+void Game::timeUp()
+{
+    m_running = false;
+    m_solved = true;
+    m_players.toEveryone(buildMessage(MessageId::UpdateAnswer, {QByteArray("true"), m_phrase}));
+    if (Player* drawer = m_players.at(m_drawer))
+        drawer->score = std::max(0, drawer->score - 1);
+    m_clock = kPhaseTicks;
+    m_turnState = "break";
+    switchClock(true);
+}
+
+bool Game::checkForWin()
+{
+    // A target of 0 or less would be "reached" before anybody scored; the first point wins.
+    const qint32 target = std::max<qint32>(m_target, 1);
+    bool reached = false;
+    m_players.forEachSlot([&](int, const Player& p) { reached = reached || p.score >= target; });
+    if (!reached)
+        return false;
+
+    QByteArray winner;
+    if (m_team) {
+        winner = m_players.scoreOf(1) > m_players.scoreOf(2) ? "Black Team" : "Maroon Team";
+    } else {
+        int best = 0;
+        qint32 top = 0;
+        m_players.forEachSlot([&](int slot, const Player& p) {
+            if (p.score > top) {
+                top = p.score;
+                best = slot;
+            }
+        });
+        int sharing = 0;
+        m_players.forEachSlot([&](int, const Player& p) { sharing += p.score == top ? 1 : 0; });
+        // A tie at the top is played off: the turns go on until one player leads alone.
+        if (sharing > 1)
+            return false;
+        winner = m_players.nameOf(best);
+    }
+    m_running = false;
+    m_players.toEveryone(buildMessage(MessageId::Winner, {winner}));
+    return true;
+}
+
+void Game::answer(int slot, const QByteArray& guessText)
+{
+    if (m_solved)
+        return;
+    const QByteArray guess = phrase::upperLetters(guessText);
+    m_players.forEachConnected([&](int s) {
+        const MessageId id = s == m_drawer ? MessageId::Guessed : MessageId::MyGuessed;
+        m_players.to(s, buildMessage(id, {slot, guess}));
+    });
+    for (const QByteArray& word : phrase::pieces(guess)) {
+        if (m_solved)
+            break;
+        if (!word.isEmpty())
+            judgeWord(slot, word);
+    }
+}
+
+void Game::judgeWord(int slot, const QByteArray& word)
+{
+    const qsizetype at = phrase::locate(m_phrase, word);
+    if (at < 0) {
+        hintIfClose(slot, word);
+        return;
+    }
+    const bool uncovered = m_mask.contains(' ' + word + ' ');
+    if (!uncovered && !phrase::isWholeWord(m_phrase, at, word.size())) {
+        hintIfClose(slot, word);
+        return;
+    }
+    m_mask.replace(at, word.size(), word);
+    if (m_mask.contains('_')) {
+        m_players.toEveryone(buildMessage(MessageId::UpdateAnswer, {QByteArray("false"), m_mask}));
+        return;
+    }
+    scoreSolved(slot);
+}
+
+void Game::hintIfClose(int slot, const QByteArray& word)
+{
+    const qsizetype places = std::min(kHintWords, m_words.size());
+    for (qsizetype i = 0; i < places; ++i) {
+        if (!m_words[i].isEmpty() && phrase::isClose(word, m_words[i]))
+            m_players.to(slot, buildMessage(MessageId::VeryClose, {slot, word}));
+    }
+}
+
+void Game::addToSide(int slot, qint32 points)
+{
+    if (slot < 1 || slot > PlayerTable::kBoardSlots)
+        return;
+    // A side's score lives in slot 1 (odd slots) or slot 2 (even slots) and is copied to
+    // the side's other four rows.
+    const int home = slot % 2 == 1 ? 1 : 2;
+    const qint32 score = m_players.scoreOf(home) + points;
+    for (int s = home; s <= PlayerTable::kBoardSlots; s += 2)
+        m_players.at(s)->score = score;
+}
+
+void Game::scoreSolved(int guesser)
+{
+    m_solved = true;
+    switchClock(false);
+    if (m_team) {
+        addToSide(m_drawer, kDrawerPoints);
+        addToSide(guesser, kSolverPoints);
+        QList<qint32> scores;
+        for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
+            scores.append(m_players.scoreOf(s));
+        m_players.toEveryone(buildMessage(MessageId::TeamScore, {scores}));
+    } else {
+        if (Player* p = m_players.at(guesser))
+            p->score += kSolverPoints;
+        if (Player* p = m_players.at(m_drawer))
+            p->score += kDrawerPoints;
+    }
+    m_players.toEveryone(
+        buildMessage(MessageId::CorrectAnswer, {guesser, m_players.scoreOf(guesser), m_drawer,
+                                                m_players.scoreOf(m_drawer), m_phrase}));
+    m_clock = kPhaseTicks;
+    m_turnState = "break";
+    switchClock(true);
+}
+
+} // namespace host

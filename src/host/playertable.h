@@ -1,0 +1,72 @@
+#pragma once
+
+#include "host/outbound.h"
+
+#include <QByteArray>
+
+#include <array>
+
+namespace host {
+
+struct Player {
+    QByteArray name; // as given at login, Windows-1252; empty until then
+    bool connected = false;
+    qint32 score = 0; // kept when the player leaves; cleared only at game start
+    bool watching = false;
+};
+
+// The fixed table of 15 slots. A slot number is a participant's identity in every message:
+// 1 is the hosting participant, 1 to 10 have a row on the score board, 11 to 15 are
+// spectators. Every pass over the players runs over slots 1 to highSlot() in ascending
+// order and skips the slots without a live connection.
+class PlayerTable {
+public:
+    static constexpr int kSlots = 15;
+    static constexpr int kBoardSlots = 10;
+
+    explicit PlayerTable(Outbound& out) : m_out(out) {}
+
+    // The player in `slot`, or nullptr for any number outside 1 to 15.
+    Player* at(int slot);
+    const Player* at(int slot) const;
+    bool isConnected(int slot) const;
+    QByteArray nameOf(int slot) const;
+    qint32 scoreOf(int slot) const;
+    int highSlot() const { return m_highSlot; }
+
+    // Gives a new connection a slot: the first free one up to highSlot(), else a new one.
+    // Returns 0 when all 15 are taken (the connection is refused).
+    int admit();
+    // The slot's player has gone: not connected, no name, not watching; the score stays.
+    void release(int slot);
+
+    void toEveryone(const QByteArray& message);
+    void toEveryoneExcept(int slot, const QByteArray& message);
+    // Sends to one slot if it holds a live connection.
+    void to(int slot, const QByteArray& message);
+
+    template <class F> void forEachConnected(F&& f) const
+    {
+        for (int slot = 1; slot <= m_highSlot; ++slot) {
+            if (m_players[static_cast<size_t>(slot)].connected)
+                f(slot);
+        }
+    }
+
+    // Every slot handed out so far, connected or not (scores outlive their players).
+    template <class F> void forEachSlot(F&& f) const
+    {
+        for (int slot = 1; slot <= m_highSlot; ++slot)
+            f(slot, m_players[static_cast<size_t>(slot)]);
+    }
+
+    // Game start: every score 0 and nobody watching.
+    void resetForGame();
+
+private:
+    Outbound& m_out;
+    std::array<Player, kSlots + 1> m_players{}; // index 0 unused
+    int m_highSlot = 0;
+};
+
+} // namespace host

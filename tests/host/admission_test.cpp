@@ -1,0 +1,218 @@
+#include "hostfixture.h"
+
+using namespace hosttest;
+
+class Admission : public HostFixture {};
+
+TEST_F(Admission, ConnectionsTakeSlotsInOrderAndReuseTheFirstFreeOne)
+{
+    EXPECT_EQ(join("Ann"), 1);
+    EXPECT_EQ(join("Bob"), 2);
+    EXPECT_EQ(join("Cid"), 3);
+    EXPECT_EQ(to(2, "CMD_sendlogininfo"), QList<QByteArray>{"CMD_sendlogininfo+2"});
+
+    leave(2);
+    EXPECT_EQ(join("Dee"), 2);
+    EXPECT_EQ(engine.players().highSlot(), 3);
+}
+
+TEST_F(Admission, ASixteenthConnectionIsRefusedAndNothingChanges)
+{
+    for (int i = 1; i <= 15; ++i)
+        ASSERT_EQ(join("P" + QByteArray::number(i)), i);
+    clearSent();
+    EXPECT_EQ(engine.admit(), 0);
+    EXPECT_EQ(engine.players().highSlot(), 15);
+    EXPECT_TRUE(out.sent.isEmpty()); // nobody is told
+}
+
+TEST_F(Admission, ALeftSlotKeepsItsScoreForTheNextOccupantUntilTheGameStarts)
+{
+    join("Ann");
+    join("Bob");
+    startGame();
+    pickingPasses();
+    handle(2, "CMD_answer+2+bacon and eggs");
+    ASSERT_EQ(engine.players().scoreOf(2), 2);
+    leave(2);
+    EXPECT_EQ(join("Eve"), 2);
+    EXPECT_EQ(engine.players().scoreOf(2), 2);
+}
+
+TEST_F(Admission, LoginIntroducesEveryoneInOrder)
+{
+    join("Ann");
+    join("Bob");
+    clearSent();
+    const int cid = join("Cid+Co"); // a name may contain "+"
+    EXPECT_EQ(to(1), QList<QByteArray>{"CMD_newplayerinfo+3+Cid+Co"});
+    EXPECT_EQ(to(3), (QList<QByteArray>{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+Cid+Co",
+                                        "CMD_existingplayers+1+Ann", "CMD_existingplayers+2+Bob"}));
+    EXPECT_EQ(engine.players().nameOf(cid), "Cid+Co");
+}
+
+TEST_F(Admission, ANewcomerDuringAGameIsBroughtUpToDate)
+{
+    join("Ann");
+    join("Bob");
+    startGame(15, 90);
+    pickingPasses();
+    handle(1, "CMD_moveit+1+clBlack+3+10+20");
+    handle(1, "CMD_draw+1+clBlack+3++11,21+12,22+");
+    clearSent();
+    join("Cid", "2.0");
+    EXPECT_EQ(to(3), (QList<QByteArray>{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+Cid",
+                                        "CMD_existingplayers+1+Ann", "CMD_existingplayers+2+Bob",
+                                        "CMD_moveit+1+clBlack+3+10+20",
+                                        "CMD_draw+1+clBlack+3++11,21+12,22+", "CMD_wrongversion+",
+                                        "CMD_nextplayer+1+0+_____ ___ ____ ",
+                                        "CMD_gamestats+15+90+0+0+0+0+0+0+0+0+0+0"}));
+    EXPECT_EQ(to(1, "CMD_havewrongversion"), QList<QByteArray>{"CMD_havewrongversion+Cid"});
+    EXPECT_TRUE(to(2, "CMD_havewrongversion").isEmpty());
+}
+
+TEST_F(Admission, OnlyTheHostRemovesPlayers)
+{
+    join("Ann");
+    join("Bob");
+    join("Cid");
+    handle(2, "CMD_kickhim+2+3+");
+    EXPECT_TRUE(out.closed.isEmpty());
+    handle(1, "CMD_kickhim+1+9+"); // a free slot: nothing happens
+    EXPECT_TRUE(out.closed.isEmpty());
+    handle(1, "CMD_kickhim+1+3+");
+    EXPECT_EQ(out.closed, QList<int>{3});
+
+    clearSent();
+    leave(3); // the adapter reports the close
+    EXPECT_EQ(receivers("CMD_playerdisconnected+3+Cid"), (QList<int>{1, 2}));
+    EXPECT_FALSE(engine.players().isConnected(3));
+}
+
+TEST_F(Admission, WhenTheDrawerLeavesTheNextTurnStartsAtOnce)
+{
+    join("Ann");
+    join("Bob");
+    join("Cid");
+    startGame();
+    pickingPasses();
+    seconds(125); // nobody guesses: time out, then the break
+    seconds(11);
+    ASSERT_EQ(engine.game().drawer(), 2);
+    pickingPasses();
+    clearSent();
+    leave(2);
+    EXPECT_EQ(to(1), (QList<QByteArray>{"CMD_playerdisconnected+2+Bob", "CMD_pickcatagory+3"}));
+    EXPECT_EQ(engine.game().turnState(), "picking");
+}
+
+TEST_F(Admission, JustWatchingNeedsSomebodyElseToPlay)
+{
+    join("Ann");
+    handle(1, "CMD_justwatch+1+1");
+    EXPECT_TRUE(to(1, "CMD_justwatching").isEmpty()); // the only active player
+
+    join("Bob");
+    for (int i = 0; i < 10; ++i)
+        join("S" + QByteArray::number(i)); // slots 3 to 12
+    clearSent();
+    handle(12, "CMD_justwatch+12+1"); // a spectator may watch too
+    EXPECT_EQ(receivers("CMD_justwatching+12+1").size(), 12);
+    handle(12, "CMD_justwatch+12+2");
+    EXPECT_EQ(receivers("CMD_justwatching+12+2").size(), 12);
+    handle(12, "CMD_justwatch+12+3");
+    EXPECT_TRUE(receivers("CMD_justwatching+12+3").isEmpty());
+}
+
+TEST_F(Admission, TheHostMaySwitchOthersToWatchingButNobodyElseMay)
+{
+    join("Ann");
+    join("Bob");
+    join("Cid");
+    handle(2, "CMD_justwatch+3+1");
+    EXPECT_FALSE(engine.players().at(3)->watching);
+    handle(1, "CMD_justwatch+3+1");
+    EXPECT_TRUE(engine.players().at(3)->watching);
+}
+
+class Identity : public HostFixture {};
+
+TEST_F(Identity, ALineNamingAnotherSlotIsDroppedAndLogged)
+{
+    join("Ann");
+    join("Bob");
+    join("Cid");
+    clearSent();
+    handle(3, "CMD_chat+2+I am Bob|clRed");
+    handle(3, "CMD_kickhim+1+2+");
+    handle(3, "CMD_logininfo+2+2.2.7+Mallory");
+    EXPECT_TRUE(out.sent.isEmpty());
+    EXPECT_TRUE(out.closed.isEmpty());
+    EXPECT_EQ(engine.players().nameOf(2), "Bob");
+    EXPECT_EQ(out.logged.filter(QStringLiteral("not the sender's slot")).size(), 3);
+}
+
+TEST_F(Identity, SlotNumbersOutsideTheTableNeverIndexAnything)
+{
+    join("Ann");
+    clearSent();
+    for (const char* bad : {"CMD_justwatch+99+1", "CMD_justwatch+-5+1", "CMD_justwatch+0+2",
+                            "CMD_kickhim+1+16+", "CMD_kickhim+1+-1+", "CMD_kickhim+1+x+"}) {
+        handle(1, bad);
+    }
+    EXPECT_TRUE(out.sent.isEmpty());
+    EXPECT_TRUE(out.closed.isEmpty());
+}
+
+TEST_F(Identity, ALineQueuedBeforeItsConnectionClosedIsNotHandled)
+{
+    join("Ann");
+    const int slot = engine.admit();
+    engine.welcome(slot);
+    line(slot, "CMD_logininfo+2+2.2.7+Ghost");
+    leave(slot);
+    drain();
+    EXPECT_FALSE(engine.players().isConnected(2));
+    EXPECT_EQ(engine.players().nameOf(2), "");
+}
+
+TEST_F(Identity, BadNumbersStopTheHandlerAndAreLoggedNotShown)
+{
+    join("Ann");
+    clearSent();
+    handle(1, "CMD_chat+one+hi|clRed");
+    handle(1, "CMD_pickcatagory+1+x");
+    EXPECT_TRUE(out.sent.isEmpty());
+    EXPECT_EQ(out.logged.filter(QStringLiteral("is not a valid integer value")).size(), 2);
+}
+
+class Flood : public HostFixture {};
+
+TEST_F(Flood, AConnectionHoldingTooManyUnhandledLinesIsDropped)
+{
+    join("Ann");
+    join("Bob");
+    for (int i = 0; i < 100; ++i)
+        line(2, "CMD_chat+2+spam|clRed");
+    EXPECT_TRUE(out.closed.isEmpty());
+    line(1, "CMD_chat+1+honest|clRed");
+    line(2, "CMD_chat+2+one more|clRed");
+    EXPECT_EQ(out.closed, QList<int>{2});
+    leave(2);
+    clearSent();
+    drain();
+    // Bob's waiting lines went with him; Ann's line is still handled.
+    EXPECT_EQ(to(1), QList<QByteArray>{"CMD_chat+Ann chats: honest|clRed"});
+}
+
+TEST_F(Flood, TheDrawingRecordIsBounded)
+{
+    join("Ann");
+    join("Bob");
+    const QByteArray batch = "CMD_draw+2+clBlack+3+" + QByteArray(4000, '+');
+    // Strokes from a non-drawer are recorded (and replayed) but never relayed.
+    for (int i = 0; i < 1100 && out.closed.isEmpty(); ++i)
+        handle(2, batch);
+    EXPECT_EQ(out.closed, QList<int>{2});
+    EXPECT_LE(engine.game().drawingRecordBytes(), 4 * 1024 * 1024);
+}

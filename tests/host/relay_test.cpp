@@ -1,0 +1,99 @@
+#include "hostfixture.h"
+
+using namespace hosttest;
+
+class Relay : public HostFixture {
+protected:
+    void SetUp() override
+    {
+        join("Ann");
+        join("Bob");
+        join("Cid");
+        clearSent();
+    }
+};
+
+TEST_F(Relay, ChatReachesEveryoneUnderTheRegisteredNameWithPlusSignsIntact)
+{
+    handle(2, "CMD_chat+2+1+1 is 2, right?|clMaroon");
+    EXPECT_EQ(receivers("CMD_chat+Bob chats: 1+1 is 2, right?|clMaroon"), (QList<int>{1, 2, 3}));
+}
+
+TEST_F(Relay, ActionsAndSoundsReachEveryone)
+{
+    handle(3, "CMD_action+3+waves hello|clNavy");
+    EXPECT_EQ(receivers("CMD_action+Cid waves hello|clNavy"), (QList<int>{1, 2, 3}));
+    handle(2, "CMD_playasound+2+wave7+");
+    EXPECT_EQ(receivers("CMD_playasound+2+wave7+"), (QList<int>{1, 2, 3}));
+}
+
+TEST_F(Relay, ChatFromASlotNotLoggedInCarriesNoName)
+{
+    const int slot = engine.admit();
+    engine.welcome(slot);
+    handle(slot, "CMD_chat+4+hi|clRed");
+    EXPECT_EQ(receivers("CMD_chat+ chats: hi|clRed").size(), 4);
+}
+
+TEST_F(Relay, ThreeLinesInOneReadAreHandledOnThreeTicksInOrder)
+{
+    line(1, "CMD_chat+1+a|clRed");
+    line(2, "CMD_chat+2+b|clRed");
+    line(3, "CMD_chat+3+c|clRed");
+    engine.drainTick();
+    EXPECT_EQ(to(1), QList<QByteArray>{"CMD_chat+Ann chats: a|clRed"});
+    engine.drainTick();
+    engine.drainTick();
+    EXPECT_EQ(to(1),
+              (QList<QByteArray>{"CMD_chat+Ann chats: a|clRed", "CMD_chat+Bob chats: b|clRed",
+                                 "CMD_chat+Cid chats: c|clRed"}));
+    EXPECT_FALSE(engine.hasQueuedLines());
+}
+
+TEST_F(Relay, UnknownAndNamelessLinesAreDroppedSilently)
+{
+    const qsizetype logged = out.logged.size();
+    handle(1, "CMD_winner+Ann");
+    handle(1, "cmd_chat+1+x|clRed");
+    handle(1, "CMD_full");
+    handle(1, "");
+    EXPECT_TRUE(out.sent.isEmpty());
+    EXPECT_EQ(out.logged.size(), logged);
+}
+
+TEST_F(Relay, TheDrawersStrokesReachEveryoneElseOthersOnlyReachTheRecord)
+{
+    startGame();
+    pickingPasses();
+    clearSent();
+    handle(1, "CMD_moveit+1+clBlack+3+10+20");
+    handle(1, "CMD_draw+1+clBlack+3++10,20+11,22+");
+    EXPECT_EQ(receivers("CMD_moveit+1+clBlack+3+10+20"), (QList<int>{2, 3}));
+    EXPECT_EQ(receivers("CMD_draw+1+clBlack+3++10,20+11,22+"), (QList<int>{2, 3}));
+
+    handle(2, "CMD_draw+2+clRed+9++1,1+");
+    EXPECT_TRUE(receivers("CMD_draw+2+clRed+9++1,1+").isEmpty());
+    EXPECT_EQ(engine.game().drawingRecord().size(), 3);
+}
+
+TEST_F(Relay, ClearingByTheDrawerEmptiesTheRecordForLaterNewcomers)
+{
+    startGame();
+    pickingPasses();
+    handle(1, "CMD_moveit+1+clBlack+3+10+20");
+    handle(2, "CMD_clearmain+2"); // not the drawer: nothing
+    EXPECT_EQ(engine.game().drawingRecord().size(), 1);
+    clearSent();
+    handle(1, "CMD_clearmain+1");
+    EXPECT_EQ(receivers("CMD_clearmain+1"), (QList<int>{2, 3}));
+    join("Dee");
+    EXPECT_TRUE(to(4, "CMD_moveit").isEmpty());
+}
+
+TEST_F(Relay, StrokesOutsideAGameAreRecordedAndReplayedButNotRelayed)
+{
+    handle(1, "CMD_moveit+1+clBlack+3+10+20");
+    EXPECT_TRUE(receivers("CMD_moveit+1+clBlack+3+10+20").isEmpty());
+    join("Dee");
+    EXPECT_EQ(to(4, "CMD_moveit"), QList<QByteArray>{"CMD_moveit+1+clBlack+3+10+20"});
+}

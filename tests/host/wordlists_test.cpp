@@ -1,0 +1,163 @@
+#include "host/phrase.h"
+#include "host/wordlists.h"
+
+#include "hostfixture.h"
+
+#include <QSet>
+
+using namespace hosttest;
+using host::WordLists;
+
+namespace {
+
+QByteArray sortKey(QByteArray entry)
+{
+    entry.replace('\'', "").replace('\x92', "");
+    return entry.toLower();
+}
+
+struct Shape {
+    int entries, refused, trailingBlanks, duplicates;
+};
+// What each shipped list must look like, in category order.
+constexpr Shape kShapes[WordLists::kCategories] = {
+    {617, 3, 10, 2},  {469, 45, 9, 21},  {885, 70, 49, 1}, {488, 17, 15, 5},
+    {798, 35, 10, 2}, {701, 14, 74, 10}, {446, 2, 6, 0},
+};
+
+QList<QByteArray> list(const WordLists& lists, int n)
+{
+    QList<QByteArray> out;
+    for (int i = 0; i < lists.count(n); ++i)
+        out.append(lists.entry(n, i));
+    return out;
+}
+
+// Deterministic stand-in for the clock-seeded generator.
+class Lcg : public host::RandomSource {
+public:
+    int below(int n) override
+    {
+        m_state = m_state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>((m_state >> 33) % static_cast<quint64>(n));
+    }
+
+private:
+    quint64 m_state = 42;
+};
+
+} // namespace
+
+TEST(ShippedWordLists, HaveTheirSizesOrderAndIrregularities)
+{
+    const WordLists lists = WordLists::builtIn();
+    for (int n = 0; n < WordLists::kCategories; ++n) {
+        SCOPED_TRACE(n);
+        const QList<QByteArray> entries = list(lists, n);
+        int refused = 0, trailing = 0, duplicates = 0;
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const QByteArray& e = entries[i];
+            refused += host::phrase::isRefused(e) ? 1 : 0;
+            trailing += e.endsWith(' ') ? 1 : 0;
+            duplicates += i > 0 && entries[i - 1] == e ? 1 : 0;
+            if (i > 0) {
+                EXPECT_LE(sortKey(entries[i - 1]), sortKey(e)) << e.constData();
+            }
+            EXPECT_FALSE(e.contains('+') || e.contains('|') || e.contains('\xFF') ||
+                         e.contains('\r'));
+            const QList<QByteArray> words = e.simplified().split(' ');
+            EXPECT_LE(words.size(), 9) << e.constData();
+            for (const QByteArray& w : words)
+                EXPECT_LE(w.size(), 15) << e.constData();
+        }
+        EXPECT_EQ(entries.size(), kShapes[n].entries);
+        EXPECT_EQ(refused, kShapes[n].refused);
+        EXPECT_EQ(trailing, kShapes[n].trailingBlanks);
+        EXPECT_EQ(duplicates, kShapes[n].duplicates);
+    }
+}
+
+TEST(ShippedWordLists, CarryTheEntriesPlayersKnow)
+{
+    const WordLists lists = WordLists::builtIn();
+    EXPECT_EQ(
+        list(lists, 0).mid(0, 10),
+        (QList<QByteArray>{"academy awards", "actor", "actress", "Album", "amplifier", "animation",
+                           "apple for the teacher", "ashtray", "awards", "back light"}));
+    EXPECT_TRUE(list(lists, 0).contains("baker\x92s dozen" + QByteArray(63, ' ')));
+    EXPECT_TRUE(list(lists, 1).contains("cry like a baby"));
+    EXPECT_TRUE(list(lists, 1).contains("bouncing a ball"));
+    EXPECT_TRUE(list(lists, 2).contains("a close shave"));
+    EXPECT_TRUE(list(lists, 2).contains("A Bad egg "));
+    EXPECT_TRUE(list(lists, 3).contains("candle in the wind"));
+    EXPECT_TRUE(list(lists, 5).contains("Mr  Bean"));
+    EXPECT_TRUE(list(lists, 5).contains("Mr  Rogers neighborhood"));
+    EXPECT_TRUE(list(lists, 5).contains("Abbot And Costello Show\t"));
+    EXPECT_TRUE(list(lists, 6).contains("pie a la mode"));
+}
+
+class ShippedListsInPlay : public HostFixture {
+protected:
+    ShippedListsInPlay() : HostFixture(WordLists::builtIn()) {}
+};
+
+TEST_F(ShippedListsInPlay, ACategoryNeverOffersTheSameEntryTwiceInOneRun)
+{
+    Lcg lcg;
+    host::HostEngine game(out, lcg, WordLists::builtIn());
+    for (int s = 1; s <= 2; ++s) {
+        game.admit();
+        game.lineReceived(s, "CMD_logininfo+" + QByteArray::number(s) + "+2.2.7+P");
+        game.drainTick();
+    }
+    game.lineReceived(1, "CMD_startgame+1+false+10000+1");
+    game.drainTick();
+    QSet<QByteArray> seen;
+    for (int turn = 0; turn < 300; ++turn) {
+        const int drawer = game.game().drawer();
+        game.lineReceived(drawer, "CMD_pickcatagory+" + QByteArray::number(drawer) + "+6");
+        game.drainTick();
+        for (int t = 0; t < 11; ++t)
+            game.clockTick();
+        ASSERT_EQ(game.game().category(), 6);
+        ASSERT_FALSE(seen.contains(game.game().phrase())) << game.game().phrase().constData();
+        seen.insert(game.game().phrase());
+        for (int t = 0; t < 1 + 5 + 11; ++t) // time out and break
+            game.clockTick();
+    }
+}
+
+TEST_F(ShippedListsInPlay, ARefusedPhraseIsNeverOfferedButIsUsedUp)
+{
+    join("Ann");
+    join("Bob");
+    const int before = engine.game().wordLists().count(3);
+    const int candle =
+        static_cast<int>(list(engine.game().wordLists(), 3).indexOf("candle in the wind"));
+    ASSERT_GE(candle, 0);
+    random.script = {candle, 0};
+    startGame();
+    handle(1, "CMD_pickcatagory+1+3");
+    pickingPasses();
+    EXPECT_EQ(engine.game().phrase(), "ACE OF BASE"); // "a thousand miles" is refused too
+    EXPECT_FALSE(list(engine.game().wordLists(), 3).contains("candle in the wind"));
+    EXPECT_EQ(engine.game().wordLists().count(3), before - 3);
+}
+
+TEST_F(ShippedListsInPlay, ASoloPassRightAfterStartComesFromTheFirstTenOfList0)
+{
+    engine.setSolo(true);
+    join("You");
+    startGame();
+    handle(1, "CMD_pickcatagory+1+0");
+    random.script = {50};
+    pickingPasses(); // the turn's own phrase comes from further down; passes remove nothing
+    for (int n = 0; n < 10; ++n) {
+        random.script = {n};
+        handle(1, "CMD_pass+1");
+        const char* expected[] = {
+            "ACADEMY AWARDS",        "ACTOR",   "ACTRESS", "ALBUM",     "AMPLIFIER", "ANIMATION",
+            "APPLE FOR THE TEACHER", "ASHTRAY", "AWARDS",  "BACK LIGHT"};
+        EXPECT_EQ(engine.game().phrase(), expected[n]);
+    }
+}
