@@ -1,0 +1,791 @@
+#include "protocol/tsock.h"
+
+#include "protocol/wsaerrors.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QHostInfo>
+#include <QNetworkProxy>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <exception>
+#include <utility>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <netinet/tcp.h>
+#include <unistd.h>
+#endif
+
+namespace protocol {
+
+namespace {
+
+// How long a closed connection may linger to deliver its last output.
+constexpr int kLingerMs = 5000;
+// Waiting connections the platform keeps for a listener.
+constexpr int kListenBacklog = 5;
+// Qt stops accepting after a failed accept (out of descriptors, say); we try again after this.
+constexpr int kAcceptRetryMs = 1000;
+// Keepalive timing on Linux (seconds, probes); see TSock::setKeepAlive.
+constexpr int kKeepAliveIdle = 30;
+constexpr int kKeepAliveInterval = 10;
+constexpr int kKeepAliveProbes = 4;
+
+std::function<void(const QString&)>& unhandledErrorHandler()
+{
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+void passOnUnhandled(const std::exception_ptr& error)
+{
+    QString text;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        text = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        text = QStringLiteral("Unknown error");
+    }
+    const auto handler = unhandledErrorHandler();
+    if (!handler) {
+        qWarning("TSock: %s", qUtf8Printable(text));
+        return;
+    }
+    try {
+        handler(text);
+    } catch (...) {
+        qWarning("TSock: the unhandled-error handler failed on: %s", qUtf8Printable(text));
+    }
+}
+
+// Host names already resolved in this process, so a reconnect does not wait for the resolver.
+QHash<QString, QHostAddress>& hostCache()
+{
+    static QHash<QString, QHostAddress> cache;
+    return cache;
+}
+
+bool startsWithDigit(const QString& text)
+{
+    return !text.isEmpty() && text.front() >= u'0' && text.front() <= u'9';
+}
+
+// Calls a handler through a copy, so a handler that replaces itself or deletes its socket does
+// not pull the function out from under its own call.
+template <class Handler, class... Args> void call(const Handler& handler, Args&&... args)
+{
+    if (!handler)
+        return;
+    const Handler copy = handler;
+    copy(std::forward<Args>(args)...);
+}
+
+// Deletes a Qt object that may be in the middle of emitting a signal. Until the event loop gets
+// to it, it belongs to the application, which deletes it at the latest when it ends.
+void disposeLater(QObject* object)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        delete object;
+        return;
+    }
+    object->setParent(app);
+    object->deleteLater();
+}
+
+void shutdownSending(QTcpSocket* socket)
+{
+    const qintptr fd = socket->socketDescriptor();
+    if (fd == -1 || !socket->isValid())
+        return;
+#ifdef Q_OS_WIN
+    ::shutdown(static_cast<SOCKET>(fd), SD_SEND);
+#else
+    ::shutdown(static_cast<int>(fd), SHUT_WR);
+#endif
+}
+
+// Takes over a connection its TSock has closed. Qt's abort() would throw away output that has
+// not gone out yet, and closing a socket with unread input makes the platform answer with a
+// reset that can destroy output still in flight (the host sends "CMD_full+" and closes at once).
+// So the connection first sends what is queued, then shuts down its sending side, and reads and
+// drops whatever the peer still sends until the peer closes too, or until kLingerMs have passed.
+void letLinger(QTcpSocket* socket)
+{
+    // While Qt tells of an ended connection (errorOccurred), the state still reads connected but
+    // the descriptor is closed already, and socketDescriptor() returns its stale number; only
+    // isValid() tells. Such a socket has nothing left to deliver.
+    if (!socket->isValid() || socket->state() != QAbstractSocket::ConnectedState) {
+        if (socket->isValid() && socket->state() != QAbstractSocket::UnconnectedState)
+            socket->abort(); // still connecting
+        disposeLater(socket);
+        return;
+    }
+    if (QCoreApplication::instance() == nullptr) {
+        socket->abort();
+        delete socket;
+        return;
+    }
+    socket->setParent(QCoreApplication::instance()); // deleted at the latest when the program ends
+    socket->readAll();
+    QObject::connect(socket, &QIODevice::readyRead, socket, [socket] { socket->readAll(); });
+    QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kLingerMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    if (socket->bytesToWrite() == 0) {
+        shutdownSending(socket);
+    } else {
+        QObject::connect(socket, &QIODevice::bytesWritten, socket, [socket] {
+            if (socket->bytesToWrite() == 0)
+                shutdownSending(socket);
+        });
+    }
+}
+
+} // namespace
+
+// Marks a call of the owner or an event in progress on a socket: platform events that Qt emits
+// meanwhile (a connect refused at once, a write failing inside send) wait in m_pending and are
+// delivered once nothing runs on the socket any more.
+class TSock::Busy {
+public:
+    explicit Busy(TSock& sock) : m_sock(&sock) { ++sock.m_busy; }
+    ~Busy()
+    {
+        if (m_sock && --m_sock->m_busy == 0 && !m_sock->m_pending.empty())
+            m_sock->scheduleDrain();
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    QPointer<TSock> m_sock; // the socket may be deleted by a handler meanwhile
+};
+
+TSock::TSock(QObject* parent) : QObject(parent) {}
+
+TSock::~TSock()
+{
+    // A silent close: the handlers lead into owners that may be half destroyed by now.
+    releaseHandle();
+}
+
+void TSock::setUnhandledErrorHandler(std::function<void(const QString&)> handler)
+{
+    unhandledErrorHandler() = std::move(handler);
+}
+
+void TSock::setHostName(const QString& name)
+{
+    m_hostName = name;
+    if (m_connected && m_socketType == SocketType::Stream)
+        report(SocketInfo::Lookup,
+               QStringLiteral("Setting HostName While Connected Has No Effect"));
+}
+
+void TSock::setPortName(const QString& port)
+{
+    m_portName = port;
+    if (m_connected)
+        report(SocketInfo::Lookup,
+               QStringLiteral("Setting PortName While Connected Has No Effect"));
+}
+
+bool TSock::hasHandle() const
+{
+    return m_socket != nullptr || m_server != nullptr;
+}
+
+quint16 TSock::localPort() const
+{
+    if (m_server)
+        return m_server->serverPort();
+    if (m_socket)
+        return m_socket->localPort();
+    return 0;
+}
+
+qint64 TSock::pendingOutput() const
+{
+    return (m_socket ? m_socket->bytesToWrite() : 0) + m_earlyOutput.size();
+}
+
+void TSock::setKeepAlive(bool on)
+{
+    m_keepAlive = on;
+    if (m_socket && m_connected)
+        applySocketOptions();
+}
+
+void TSock::applySocketOptions()
+{
+    // Strokes and chat are small and should show at once on the other side.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, m_keepAlive ? 1 : 0);
+#ifdef Q_OS_LINUX
+    const qintptr fd = m_socket->isValid() ? m_socket->socketDescriptor() : -1;
+    if (m_keepAlive && fd != -1) {
+        const int native = static_cast<int>(fd);
+        ::setsockopt(native, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdle, sizeof kKeepAliveIdle);
+        ::setsockopt(native, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveInterval,
+                     sizeof kKeepAliveInterval);
+        ::setsockopt(native, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof kKeepAliveProbes);
+    }
+#endif
+}
+
+void TSock::report(SocketInfo kind, const QString& msg)
+{
+    if (!OnInfo)
+        return;
+    try {
+        call(OnInfo, this, kind, msg);
+    } catch (...) {
+        throw ESockException("Error here");
+    }
+}
+
+quint16 TSock::lookupPort()
+{
+    report(SocketInfo::Lookup, QStringLiteral("Lookup Of Port ") + m_portName);
+    if (startsWithDigit(m_portName)) {
+        bool ok = false;
+        const uint value = m_portName.toUInt(&ok, 10);
+        if (!ok || value > 65535)
+            throw ESockException("Port Lookup - Could Not Find Service Entry");
+        return static_cast<quint16>(value);
+    }
+    const QByteArray name = m_portName.toLatin1();
+    const servent* entry = name.isEmpty() ? nullptr : ::getservbyname(name.constData(), "tcp");
+    if (entry == nullptr)
+        throw ESockException("Port Lookup - Could Not Find Service Entry");
+    return ntohs(static_cast<quint16>(entry->s_port));
+}
+
+// --- listening --------------------------------------------------------------------------------
+
+void TSock::setListen(bool on)
+{
+    Busy busy(*this);
+    QPointer<TSock> self(this);
+    if (!on) {
+        if (!m_listening)
+            return;
+        m_listening = false; // so that close reports "Socket Closed"
+        close();
+        if (self)
+            report(SocketInfo::Listen, QStringLiteral("Listening Stopped"));
+        return;
+    }
+    if (hasHandle() && !m_listening)
+        throw ESockException("Listen - Socket Already In Use");
+    if (m_listening) {
+        report(SocketInfo::Listen, QStringLiteral("Listening Already Running"));
+        return;
+    }
+    if (m_socketType != SocketType::Stream)
+        throw ESockException("Listen - Datagram Sockets Are Not Supported");
+
+    const quint16 port = lookupPort();
+    if (!self || hasHandle())
+        return; // the report's handler did something else with the socket
+
+    auto* server = new QTcpServer(this);
+    server->setProxy(QNetworkProxy::NoProxy);
+    server->setListenBacklogSize(kListenBacklog);
+    if (!server->listen(QHostAddress::AnyIPv4, port)) {
+        const auto error = server->serverError();
+        delete server;
+        switch (error) {
+        case QAbstractSocket::AddressInUseError:
+        case QAbstractSocket::SocketAccessError:
+        case QAbstractSocket::SocketAddressNotAvailableError:
+            throw ESockException("Listen - Error Binding Socket");
+        default:
+            throw ESockException("Listen - Error Starting Listen");
+        }
+    }
+    m_server = server;
+    connect(server, &QTcpServer::newConnection, this, [this] {
+        notify({Note::Incoming, m_generation});
+    });
+    connect(server, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
+        notify({Note::Failed, m_generation, static_cast<int>(error)});
+    });
+    m_listening = true;
+    report(SocketInfo::Listen, QStringLiteral("Listening Started"));
+}
+
+bool TSock::accept(TSock*& newSock)
+{
+    Busy busy(*this);
+    if (!m_listening || !m_server)
+        throw ESockException("Accept - Socket Not In Listening Mode");
+    QTcpSocket* incoming = m_server->nextPendingConnection();
+    if (incoming == nullptr) {
+        report(SocketInfo::Accept, QStringLiteral("Could Not Accept Connection"));
+        return false;
+    }
+    m_remoteAddress = incoming->peerAddress().toString();
+
+    auto* sock = new TSock(this);
+    Busy sockBusy(*sock); // what Qt already knows about the connection is delivered after this
+    sock->m_blocking = m_blocking;
+    sock->m_blockingTimeout = m_blockingTimeout;
+    sock->m_keepAlive = m_keepAlive;
+    sock->OnRead = OnRead;
+    sock->OnWrite = OnWrite;
+    sock->OnDisconnect = OnDisconnect;
+    sock->OnInfo = OnInfo;
+    sock->attach(incoming);
+    sock->m_connected = true;
+    if (incoming->state() == QAbstractSocket::ConnectedState && incoming->isValid()) {
+        sock->applySocketOptions();
+        sock->makeWitness();
+    }
+    // Data, and even the peer's close, may have come in while the connection waited.
+    if (incoming->bytesAvailable() > 0)
+        sock->m_pending.push_back({Note::Read, sock->m_generation});
+    if (incoming->state() != QAbstractSocket::ConnectedState) {
+        const auto error = incoming->error();
+        if (error == QAbstractSocket::RemoteHostClosedError ||
+            error == QAbstractSocket::UnknownSocketError)
+            sock->m_pending.push_back({Note::Disconnected, sock->m_generation});
+        else
+            sock->m_pending.push_back({Note::Failed, sock->m_generation, static_cast<int>(error)});
+    }
+    newSock = sock;
+
+    QPointer<TSock> self(this);
+    sock->setPortName(m_portName);
+    sock->setHostName(m_remoteAddress);
+    if (self)
+        report(SocketInfo::Accept, QStringLiteral("Created New TSock Structure"));
+    return true;
+}
+
+void TSock::onIncoming()
+{
+    call(OnAccept, this);
+}
+
+// --- connecting -------------------------------------------------------------------------------
+
+bool TSock::open()
+{
+    Busy busy(*this);
+    if (hasHandle())
+        return m_connected;
+    if (m_socketType != SocketType::Stream)
+        throw ESockException("Open - Datagram Sockets Are Not Supported");
+
+    QPointer<TSock> self(this);
+    const quint16 port = lookupPort();
+    if (!self)
+        return false;
+    if (!m_hostName.isEmpty()) {
+        report(SocketInfo::Lookup, QStringLiteral("Lookup Of Host ") + m_hostName);
+        if (!self)
+            return false;
+    }
+    if (hasHandle())
+        return m_connected; // a report's handler opened the socket meanwhile
+
+    QHostAddress address;
+    bool known = true;
+    const QString cacheKey = m_hostName.toLower();
+    if (m_hostName.isEmpty()) {
+        address = QHostAddress(QHostAddress::AnyIPv4);
+    } else if (startsWithDigit(m_hostName)) {
+        if (!address.setAddress(m_hostName) || address.protocol() != QAbstractSocket::IPv4Protocol)
+            throw ESockException("Host Lookup - Could Not Find Host Entry");
+    } else if (const auto cached = hostCache().constFind(cacheKey); cached != hostCache().cend()) {
+        address = *cached;
+    } else {
+        known = false;
+    }
+
+    auto* socket = new QTcpSocket(this);
+    socket->setProxy(QNetworkProxy::NoProxy);
+    attach(socket);
+    m_connectPort = port;
+    if (known) {
+        startConnect(address);
+        return m_connected;
+    }
+    const quint64 generation = m_generation;
+    m_lookupId = QHostInfo::lookupHost(
+        m_hostName, this, [this, generation, cacheKey](const QHostInfo& info) {
+            Pending result{Note::Resolved, generation};
+            const auto addresses = info.addresses();
+            for (const QHostAddress& candidate : addresses) {
+                if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+                    result.address = candidate;
+                    break;
+                }
+            }
+            if (info.error() != QHostInfo::NoError || !result.address)
+                result.error = wsa::HostNotFound;
+            else
+                hostCache().insert(cacheKey, *result.address);
+            notify(std::move(result));
+        });
+    return m_connected;
+}
+
+void TSock::attach(QTcpSocket* socket)
+{
+    m_socket = socket;
+    socket->setParent(this);
+    connect(socket, &QAbstractSocket::connected, this, [this] {
+        notify({Note::Connected, m_generation});
+    });
+    connect(socket, &QIODevice::readyRead, this, [this] { notify({Note::Read, m_generation}); });
+    connect(socket, &QIODevice::bytesWritten, this, [this] {
+        if (!m_inSend) // what send hands over itself is not an event
+            notify({Note::Written, m_generation});
+    });
+    connect(socket, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        notify({Note::Failed, m_generation, static_cast<int>(e)});
+    });
+    connect(socket, &QAbstractSocket::disconnected, this, [this] {
+        notify({Note::Disconnected, m_generation});
+    });
+}
+
+void TSock::startConnect(const QHostAddress& address)
+{
+    m_socket->connectToHost(address, m_connectPort);
+}
+
+void TSock::onResolved(const Pending& pending)
+{
+    m_lookupId = -1;
+    if (pending.error != 0 || !pending.address) {
+        report(SocketInfo::Error, wsaErrorText(wsa::HostNotFound));
+        return;
+    }
+    startConnect(*pending.address);
+}
+
+void TSock::onConnected()
+{
+    if (!m_socket || m_connected)
+        return;
+    m_connected = true;
+    applySocketOptions();
+    makeWitness();
+    if (!m_earlyOutput.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->write(std::exchange(m_earlyOutput, {}));
+        m_inSend = true;
+        m_socket->flush();
+        m_inSend = false;
+    }
+    const quint64 generation = m_generation;
+    QPointer<TSock> self(this);
+    report(SocketInfo::Connect, QStringLiteral("Non-Blocking Socket Connected"));
+    if (self && generation == m_generation)
+        call(OnConnect, this);
+}
+
+// --- data -------------------------------------------------------------------------------------
+
+bool TSock::send(const QByteArray& data)
+{
+    Busy busy(*this);
+    if (!hasHandle())
+        throw ESockException("Send - Socket Not Connected");
+    if (m_listening || !m_socket)
+        throw ESockException("Send - Cannot Send On A Listener Socket");
+
+    // Until the connection stands, output waits here: Qt's socket engine refuses to write a
+    // socket that is still connecting ("write() was not called in ConnectedState").
+    if (m_socket->state() != QAbstractSocket::ConnectedState || !m_earlyOutput.isEmpty())
+        m_earlyOutput.append(data);
+    else
+        m_socket->write(data);
+    if (pendingOutput() == 0)
+        return true;
+
+    QPointer<TSock> self(this);
+    report(SocketInfo::Send, QStringLiteral("Non-Blocking Outgoing Data"));
+    if (!self || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+        return true; // closed by the report's handler (the output lingers out), or not connected
+    m_inSend = true;
+    m_socket->flush();
+    m_inSend = false;
+    return true;
+}
+
+QByteArray TSock::receive()
+{
+    if (m_listening)
+        throw ESockException("Receive - Cannot Receive On A Listener Socket");
+    if (!hasHandle() && m_input.isEmpty())
+        throw ESockException("Receive - Socket Not Connected");
+    return std::exchange(m_input, {});
+}
+
+void TSock::onRead()
+{
+    if (!m_socket)
+        return;
+    const QByteArray bytes = m_socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    m_input.append(bytes);
+    const quint64 generation = m_generation;
+    QPointer<TSock> self(this);
+    report(SocketInfo::Receive, QStringLiteral("Non-Blocking Incoming Data"));
+    if (!self || generation != m_generation)
+        return;
+    call(OnRead, this, static_cast<qint64>(m_input.size()));
+    // Qt does not announce data that arrives while a readyRead slot runs (a handler with a
+    // message box, say); pick it up next.
+    if (self && generation == m_generation && m_socket && m_socket->bytesAvailable() > 0)
+        m_pending.push_front({Note::Read, generation});
+}
+
+void TSock::onWritten()
+{
+    if (!m_socket)
+        return;
+    QPointer<TSock> self(this);
+    report(SocketInfo::Send, QStringLiteral("Non-Blocking Outgoing Data"));
+    if (self)
+        call(OnWrite, this);
+}
+
+// --- ends of connections ------------------------------------------------------------------------
+
+void TSock::onFailed(int qtError)
+{
+    const auto error = static_cast<QAbstractSocket::SocketError>(qtError);
+    if (m_server) {
+        report(SocketInfo::Error, wsaErrorText(wsaErrorCode(error)));
+        if (m_server) {
+            QTimer::singleShot(kAcceptRetryMs, m_server,
+                               [server = m_server] { server->resumeAccepting(); });
+        }
+        return;
+    }
+    if (!m_socket)
+        return;
+    // A connect that failed leaves the socket as it is; only the report tells of it.
+    if (!m_connected || error == QAbstractSocket::TemporaryError) {
+        report(SocketInfo::Error, wsaErrorText(wsaErrorCode(error)));
+        return;
+    }
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        endConnection(witnessSawReset() ? wsa::ConnectionReset : 0);
+    else
+        endConnection(wsaErrorCode(error));
+}
+
+void TSock::onDisconnected()
+{
+    // Qt reports the end of a connection as an error first (handled in onFailed); this catches a
+    // close that came without one.
+    if (m_socket && m_connected)
+        endConnection(0);
+}
+
+void TSock::endConnection(int wsaCode)
+{
+    QPointer<TSock> self(this);
+    const quint64 generation = m_generation;
+    std::exception_ptr failure;
+    const auto guarded = [&failure](const auto& step) {
+        try {
+            step();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+
+    // Input Qt holds that was not announced yet is delivered before the end.
+    if (m_socket && m_socket->bytesAvailable() > 0) {
+        guarded([this] { onRead(); });
+        if (!self)
+            return;
+    }
+    if (generation == m_generation) {
+        if (wsaCode == 0)
+            guarded([this] { call(OnDisconnect, this); });
+        else
+            guarded([this, wsaCode] { report(SocketInfo::Error, wsaErrorText(wsaCode)); });
+        if (!self)
+            return;
+        // Closed like any other end, so that the owner gets "Socket Closed" and lets go of the
+        // socket; also when the handler closed it already (then the owner sees it twice).
+        if (generation == m_generation || !hasHandle())
+            close();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+bool TSock::close()
+{
+    Busy busy(*this);
+    const bool hadHandle = hasHandle();
+    releaseHandle();
+    m_connected = false;
+    if (!std::exchange(m_listening, false)) {
+        try {
+            report(SocketInfo::Close, QStringLiteral("Socket Closed"));
+        } catch (...) {
+            // Closing never fails; an error of the report's handler is dropped here.
+        }
+    }
+    return hadHandle;
+}
+
+void TSock::releaseHandle()
+{
+    ++m_generation;
+    m_pending.clear();
+    m_earlyOutput.clear();
+    if (m_lookupId != -1) {
+        QHostInfo::abortHostLookup(m_lookupId);
+        m_lookupId = -1;
+    }
+    closeWitness();
+    if (QTcpSocket* socket = std::exchange(m_socket, nullptr)) {
+        QObject::disconnect(socket, nullptr, this, nullptr);
+        letLinger(socket);
+    }
+    if (QTcpServer* server = std::exchange(m_server, nullptr)) {
+        QObject::disconnect(server, nullptr, this, nullptr);
+        server->close(); // connections waiting for accept go with it
+        disposeLater(server);
+    }
+}
+
+// --- telling a reset from an orderly close ------------------------------------------------------
+
+void TSock::makeWitness()
+{
+#ifdef Q_OS_LINUX
+    closeWitness();
+    const qintptr fd = m_socket && m_socket->isValid() ? m_socket->socketDescriptor() : -1;
+    if (fd != -1)
+        m_witness = ::fcntl(static_cast<int>(fd), F_DUPFD_CLOEXEC, 0);
+#endif
+}
+
+bool TSock::witnessSawReset() const
+{
+#ifdef Q_OS_LINUX
+    // Qt has closed its descriptor by now; ours keeps the connection and its state. After the
+    // peer's FIN it waits in CLOSE_WAIT for our close; after a reset it is CLOSE already.
+    if (m_witness < 0)
+        return false;
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(m_witness, IPPROTO_TCP, TCP_INFO, &info, &length) != 0)
+        return false;
+    return info.tcpi_state == TCP_CLOSE;
+#else
+    return false;
+#endif
+}
+
+void TSock::closeWitness()
+{
+#ifdef Q_OS_LINUX
+    if (m_witness >= 0)
+        ::close(m_witness);
+#endif
+    m_witness = -1;
+}
+
+// --- delivering platform events -----------------------------------------------------------------
+
+void TSock::notify(Pending pending)
+{
+    m_pending.push_back(std::move(pending));
+    if (m_busy == 0)
+        drain();
+}
+
+void TSock::scheduleDrain()
+{
+    if (m_drainPosted)
+        return;
+    m_drainPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_drainPosted = false;
+            drain();
+        },
+        Qt::QueuedConnection);
+}
+
+void TSock::drain()
+{
+    if (m_busy != 0)
+        return; // the Busy that ends last schedules the next round
+    QPointer<TSock> self(this);
+    while (!m_pending.empty()) {
+        const Pending pending = std::move(m_pending.front());
+        m_pending.pop_front();
+        if (pending.generation != m_generation)
+            continue;
+        ++m_busy;
+        try {
+            dispatch(pending);
+        } catch (...) {
+            // Qt cannot carry an exception through its event loop.
+            passOnUnhandled(std::current_exception());
+        }
+        if (!self)
+            return;
+        --m_busy;
+    }
+}
+
+void TSock::dispatch(const Pending& pending)
+{
+    switch (pending.note) {
+    case Note::Resolved:
+        onResolved(pending);
+        break;
+    case Note::Connected:
+        onConnected();
+        break;
+    case Note::Read:
+        onRead();
+        break;
+    case Note::Written:
+        onWritten();
+        break;
+    case Note::Failed:
+        onFailed(pending.error);
+        break;
+    case Note::Disconnected:
+        onDisconnected();
+        break;
+    case Note::Incoming:
+        onIncoming();
+        break;
+    }
+}
+
+} // namespace protocol
