@@ -25,11 +25,4 @@ inline constexpr qsizetype kMaxDrawingRecordBytes = 4 * 1024 * 1024;
 // into it, so the bound sits just above that.
 inline constexpr qint64 kMaxUnsentBytesPerConnection = kMaxDrawingRecordBytes + 1024 * 1024;
 
-// TCP keepalive on accepted connections, so that peers which vanished without a word
-// (a pulled cable, a sleeping laptop) are released: first probe after a minute of
-// silence, then every 10 seconds, given up after 6 unanswered probes.
-inline constexpr int kKeepAliveIdleSeconds = 60;
-inline constexpr int kKeepAliveIntervalSeconds = 10;
-inline constexpr int kKeepAliveProbes = 6;
-
 } // namespace host::limits

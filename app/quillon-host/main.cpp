@@ -1,0 +1,68 @@
+// The dedicated host: the game's host engine without a player window. The first
+// connection holds slot 1 and with it the host's privileges.
+#include "host/hostserver.h"
+#include "protocol/tsock.h"
+
+#include "signalwatcher.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillon-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.2.7"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quillon dedicated host"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("TCP port to listen on (0: any free)."),
+                                        QStringLiteral("N"), QStringLiteral("7772"));
+    const QCommandLineOption secondOption(
+        QStringLiteral("second-ms"),
+        QStringLiteral("Length of the turn clock's second in milliseconds."), QStringLiteral("MS"),
+        QStringLiteral("1000"));
+    parser.addOption(portOption);
+    parser.addOption(secondOption);
+    parser.process(app);
+
+    bool portOk = false;
+    bool secondOk = false;
+    const uint port = parser.value(portOption).toUInt(&portOk);
+    const int secondMs = parser.value(secondOption).toInt(&secondOk);
+    if (!portOk || port > 65535) {
+        std::fprintf(stderr, "quillon-host: --port needs a number from 0 to 65535\n");
+        return 2;
+    }
+    if (!secondOk || secondMs < 1) {
+        std::fprintf(stderr, "quillon-host: --second-ms needs a positive number\n");
+        return 2;
+    }
+
+    host::HostServer::Options options;
+    options.port = static_cast<quint16>(port);
+    options.secondMs = secondMs;
+    host::HostServer server(options);
+    protocol::TSock::setUnhandledErrorHandler([](const QString& text) {
+        std::fprintf(stderr, "quillon-host: error: %s\n", qUtf8Printable(text));
+    });
+    try {
+        server.start();
+    } catch (const protocol::ESockException& e) {
+        std::fprintf(stderr, "quillon-host: cannot listen on port %u: %s\n", port, e.what());
+        return 1;
+    }
+
+    SignalWatcher signals;
+    QObject::connect(&signals, &SignalWatcher::terminationRequested, &app, [&](int number) {
+        std::fprintf(stderr, "quillon-host: signal %d, closing\n", number);
+        server.stop();
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}

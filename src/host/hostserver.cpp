@@ -1,0 +1,218 @@
+#include "host/hostserver.h"
+
+#include "host/limits.h"
+#include "protocol/catalogue.h"
+
+#include <QDateTime>
+
+#include <cstdio>
+
+namespace host {
+
+using protocol::SocketInfo;
+using protocol::TSock;
+
+HostServer::HostServer(Options options, QObject* parent)
+    : QObject(parent), m_options(options), m_engine(*this, m_random, WordLists::builtIn()),
+      m_sock1(this)
+{
+    m_engine.setSolo(options.solo);
+    m_sock1.setPortName(QString::number(options.port));
+    m_sock1.OnAccept = [this](TSock*) {
+        sock1Accept();
+    };
+    // TCP keepalive releases peers that vanished without a word (a pulled cable, a
+    // sleeping laptop) within minutes; accepted connections take the listener's setting.
+    m_sock1.setKeepAlive(true);
+
+    m_socktimer.setInterval(kDrainTickMs);
+    m_socktimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_socktimer, &QTimer::timeout, this, &HostServer::socktimerTimer);
+    m_roundtime.setInterval(options.secondMs);
+    m_roundtime.setTimerType(Qt::PreciseTimer);
+    connect(&m_roundtime, &QTimer::timeout, this, &HostServer::roundtimeTimer);
+    m_sinceDrain.start();
+}
+
+HostServer::~HostServer()
+{
+    stop();
+}
+
+void HostServer::start()
+{
+    m_sock1.setListen(true);
+    log(QStringLiteral("listening on port %1").arg(port()));
+}
+
+void HostServer::stop()
+{
+    if (m_sock1.listen())
+        m_sock1.setListen(false);
+    for (int slot = 1; slot <= PlayerTable::kSlots; ++slot) {
+        if (connectionOf(slot))
+            closeNow(slot);
+    }
+}
+
+TSock* HostServer::connectionOf(int slot) const
+{
+    return slot >= 1 && slot <= PlayerTable::kSlots ? m_connections[static_cast<size_t>(slot)]
+                                                    : nullptr;
+}
+
+void HostServer::sock1Accept()
+{
+    TSock* sock = nullptr;
+    if (!m_sock1.accept(sock))
+        return;
+    const int slot = m_engine.admit();
+    if (slot == 0) {
+        sock->send(protocol::buildMessage(protocol::MessageId::Full, {}));
+        sock->close(); // the bytes still go out; the connection lingers until they have
+        sock->deleteLater();
+        return;
+    }
+    sock->setTag(slot);
+    sock->OnRead = [this](TSock* s, qint64) {
+        sock1Read(s);
+    };
+    sock->OnDisconnect = [this](TSock* s) {
+        tempsockDisconnect(s);
+    };
+    sock->OnInfo = [this](TSock* s, SocketInfo kind, const QString& text) {
+        tempsockInfo(s, kind, text);
+    };
+    const auto index = static_cast<size_t>(slot);
+    m_connections[index] = sock;
+    m_framers[index].clear();
+    m_closing[index] = false;
+    m_engine.welcome(slot);
+    syncClock();
+}
+
+void HostServer::sock1Read(TSock* sock)
+{
+    const int slot = sock->tag();
+    const QByteArray bytes = sock->receive();
+    if (connectionOf(slot) != sock || m_closing[static_cast<size_t>(slot)])
+        return;
+    m_framers[static_cast<size_t>(slot)].feed(bytes, [&](QByteArray line) {
+        if (!m_closing[static_cast<size_t>(slot)])
+            m_engine.lineReceived(slot, std::move(line));
+    });
+    drainSoon();
+    syncClock();
+}
+
+void HostServer::drainSoon()
+{
+    if (m_socktimer.isActive() || !m_engine.hasQueuedLines())
+        return;
+    if (m_sinceDrain.elapsed() >= kDrainTickMs) {
+        m_engine.drainTick();
+        m_sinceDrain.restart();
+    }
+    if (m_engine.hasQueuedLines())
+        m_socktimer.start();
+}
+
+void HostServer::socktimerTimer()
+{
+    m_engine.drainTick();
+    m_sinceDrain.restart();
+    if (!m_engine.hasQueuedLines())
+        m_socktimer.stop();
+    syncClock();
+}
+
+void HostServer::roundtimeTimer()
+{
+    m_engine.clockTick();
+    syncClock();
+}
+
+void HostServer::syncClock()
+{
+    if (!m_engine.clockRunning()) {
+        m_roundtime.stop();
+    } else if (!m_roundtime.isActive() || m_engine.clockStarts() != m_clockStarts) {
+        m_roundtime.start(); // switched on anew: a full second until the next tick
+    }
+    m_clockStarts = m_engine.clockStarts();
+}
+
+void HostServer::tempsockDisconnect(TSock* sock)
+{
+    if (connectionOf(sock->tag()) == sock)
+        sock->close();
+}
+
+void HostServer::tempsockInfo(TSock* sock, SocketInfo, const QString& text)
+{
+    if (text != QLatin1String("Socket Closed"))
+        return;
+    const int slot = sock->tag();
+    // A socket reports its close more than once; only the slot's current one releases it.
+    if (connectionOf(slot) != sock)
+        return;
+    const auto index = static_cast<size_t>(slot);
+    m_connections[index] = nullptr;
+    m_framers[index].clear();
+    m_closing[index] = false;
+    sock->deleteLater();
+    m_engine.connectionClosed(slot);
+    syncClock();
+}
+
+void HostServer::send(int slot, const QByteArray& message)
+{
+    TSock* sock = connectionOf(slot);
+    if (!sock || m_closing[static_cast<size_t>(slot)])
+        return;
+    try {
+        sock->send(message);
+    } catch (const protocol::ESockException& e) {
+        log(QStringLiteral("slot %1: send failed: %2")
+                .arg(slot)
+                .arg(QString::fromLatin1(e.what())));
+        close(slot);
+        return;
+    }
+    if (sock->pendingOutput() > limits::kMaxUnsentBytesPerConnection) {
+        log(QStringLiteral("slot %1: dropping the connection: more than %2 bytes unread")
+                .arg(slot)
+                .arg(limits::kMaxUnsentBytesPerConnection));
+        close(slot);
+    }
+}
+
+void HostServer::close(int slot)
+{
+    // The rules ask for a close in the middle of their work; it happens right after, so the
+    // departure is handled as an event of its own and never inside another handler.
+    if (!connectionOf(slot) || m_closing[static_cast<size_t>(slot)])
+        return;
+    m_closing[static_cast<size_t>(slot)] = true;
+    QTimer::singleShot(0, this, [this, slot] { closeNow(slot); });
+}
+
+void HostServer::closeNow(int slot)
+{
+    if (TSock* sock = connectionOf(slot))
+        sock->close(); // reports "Socket Closed", which releases the slot
+}
+
+void HostServer::log(const QString& line)
+{
+    if (m_logSink) {
+        m_logSink(line);
+        return;
+    }
+    const QString stamped =
+        QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + line;
+    std::fprintf(stderr, "quillon-host: %s\n", qUtf8Printable(stamped));
+    std::fflush(stderr);
+}
+
+} // namespace host

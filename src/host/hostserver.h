@@ -1,0 +1,86 @@
+#pragma once
+
+#include "host/engine.h"
+#include "host/outbound.h"
+#include "host/systemrandom.h"
+#include "protocol/framing.h"
+#include "protocol/lobby.h"
+#include "protocol/tsock.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+namespace host {
+
+// The host as it runs: the listener Sock1, one TSock per admitted player, the drain timer
+// socktimer and the turn clock roundtime, around the rules of HostEngine. Everything runs
+// on the GUI thread's event loop.
+//
+// Idle costs nothing: the drain timer runs only while lines wait, the clock only during a
+// game. A line arriving at an idle host is handled at once when the last tick is at least
+// a tick's length ago, so it does not wait for a timer to come round.
+class HostServer : public QObject, private Outbound {
+    Q_OBJECT
+public:
+    struct Options {
+        quint16 port = protocol::lobby::kGamePort; // 0: any free port (tests)
+        int secondMs = 1000;                       // length of the clock's second
+        bool solo = false;
+    };
+
+    explicit HostServer(Options options, QObject* parent = nullptr);
+    ~HostServer() override;
+
+    // Starts listening; throws protocol::ESockException ("Listen - Error Binding Socket").
+    void start();
+    // Stops listening and closes every connection.
+    void stop();
+    quint16 port() const { return m_sock1.localPort(); }
+    bool listening() const { return m_sock1.listen(); }
+
+    void setSolo(bool solo) { m_engine.setSolo(solo); }
+    // Where log lines go (standard error by default).
+    void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
+
+    const HostEngine& engine() const { return m_engine; }
+
+    static constexpr int kDrainTickMs = 10;
+
+private:
+    // Outbound
+    void send(int slot, const QByteArray& message) override;
+    void close(int slot) override;
+    void log(const QString& line) override;
+
+    void sock1Accept();
+    void sock1Read(protocol::TSock* sock);
+    void tempsockDisconnect(protocol::TSock* sock);
+    void tempsockInfo(protocol::TSock* sock, protocol::SocketInfo kind, const QString& text);
+    void socktimerTimer();
+    void roundtimeTimer();
+
+    void drainSoon();
+    void syncClock();
+    protocol::TSock* connectionOf(int slot) const;
+    void closeNow(int slot);
+
+    Options m_options;
+    SystemRandom m_random;
+    HostEngine m_engine;
+    protocol::TSock m_sock1;
+    std::array<protocol::TSock*, PlayerTable::kSlots + 1> m_connections{};
+    std::array<protocol::MessageFramer, PlayerTable::kSlots + 1> m_framers;
+    // Slots whose close has been asked for; their traffic is ignored until it happens.
+    std::array<bool, PlayerTable::kSlots + 1> m_closing{};
+    QTimer m_socktimer;
+    QTimer m_roundtime;
+    QElapsedTimer m_sinceDrain;
+    quint64 m_clockStarts = 0;
+    std::function<void(const QString&)> m_logSink;
+};
+
+} // namespace host
