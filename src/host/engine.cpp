@@ -53,7 +53,7 @@ void HostEngine::welcome(int slot)
     m_players.to(slot, buildMessage(MessageId::SendLoginInfo, {slot}));
 }
 
-void HostEngine::lineReceived(int slot, QByteArray line)
+void HostEngine::lineReceived(int slot, QByteArrayView line)
 {
     if (!m_players.isConnected(slot))
         return;
@@ -62,7 +62,7 @@ void HostEngine::lineReceived(int slot, QByteArray line)
                              .arg(limits::kMaxQueuedLinesPerConnection));
         return;
     }
-    m_queue.push(std::move(line), slot);
+    m_queue.push(line, slot);
 }
 
 void HostEngine::disconnect(int slot, const QString& why)

@@ -31,7 +31,7 @@ public:
     // The admitted connection is ready to hear its slot number.
     void welcome(int slot);
     // One complete message (without terminator) from the connection in `slot`.
-    void lineReceived(int slot, QByteArray line);
+    void lineReceived(int slot, QByteArrayView line);
     // The slot's connection has closed, whoever closed it.
     void connectionClosed(int slot);
 

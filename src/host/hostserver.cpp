@@ -97,9 +97,9 @@ void HostServer::sock1Read(TSock* sock)
     const QByteArray bytes = sock->receive();
     if (connectionOf(slot) != sock || m_closing[static_cast<size_t>(slot)])
         return;
-    m_framers[static_cast<size_t>(slot)].feed(bytes, [&](QByteArray line) {
+    m_framers[static_cast<size_t>(slot)].feed(bytes, [&](QByteArrayView line) {
         if (!m_closing[static_cast<size_t>(slot)])
-            m_engine.lineReceived(slot, std::move(line));
+            m_engine.lineReceived(slot, line);
     });
     drainSoon();
     syncClock();

@@ -18,7 +18,8 @@ namespace protocol {
 // at most kMaxEntryLength bytes, and the message it finally ends is the same as the cut one.
 class MessageFramer {
 public:
-    // Calls sink(QByteArray) for every complete message in arrival order.
+    // Calls sink(QByteArrayView) for every complete message in arrival order. The view is
+    // valid only during the call: it points into `bytes` or into the pending tail.
     template <class Sink> void feed(QByteArrayView bytes, Sink&& sink)
     {
         const char* p = bytes.data();
@@ -30,8 +31,14 @@ public:
                 keep(p, end);
                 return;
             }
-            keep(p, t);
-            sink(std::exchange(m_tail, QByteArray()));
+            if (m_tail.isEmpty()) {
+                // The whole message is in this read: hand it on without copying.
+                sink(QByteArrayView(p, std::min<qsizetype>(t - p, kMaxEntryLength)));
+            } else {
+                keep(p, t);
+                sink(QByteArrayView(m_tail));
+                m_tail.resize(0);
+            }
             p = t + 1;
         }
     }

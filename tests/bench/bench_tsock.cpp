@@ -51,7 +51,7 @@ struct Receiver {
 
     void take(TSock* sock)
     {
-        framer.feed(sock->receive(), [this](const QByteArray& message) {
+        framer.feed(sock->receive(), [this](QByteArrayView message) {
             if (next >= kMessages || message != (*expected)[static_cast<size_t>(next)].chopped(1))
                 ++wrong;
             ++next;

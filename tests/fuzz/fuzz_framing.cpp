@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReceiveQueue queue;
     for (qsizetype at = 0; at < total; at += static_cast<qsizetype>(piece)) {
         const qsizetype n = std::min<qsizetype>(static_cast<qsizetype>(piece), total - at);
-        framer.feed(QByteArrayView(bytes + at, n), [&](QByteArray m) {
+        framer.feed(QByteArrayView(bytes + at, n), [&](QByteArrayView m) {
             check(m.size() <= kMaxEntryLength);
             check(!m.contains(kTerminator));
-            queue.push(std::move(m), 1);
+            queue.push(m, 1);
         });
         check(framer.pendingSize() <= kMaxEntryLength);
     }

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         framers[static_cast<size_t>(slot)].feed(
             QByteArrayView(reinterpret_cast<const char*>(data + at + 2),
                            static_cast<qsizetype>(length)),
-            [&](QByteArray line) { engine.lineReceived(slot, std::move(line)); });
+            [&](QByteArrayView line) { engine.lineReceived(slot, line); });
         at += 2 + length;
         engine.drainTick();
         for (int t = 0; t < (control >> 4); ++t)

@@ -1,6 +1,8 @@
 #include "protocol/framing.h"
 #include "protocol/receivequeue.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
 using namespace protocol;
@@ -12,7 +14,7 @@ struct Collector {
     MessageFramer framer;
     void feed(QByteArrayView bytes)
     {
-        framer.feed(bytes, [this](QByteArray m) { messages.append(std::move(m)); });
+        framer.feed(bytes, [this](QByteArrayView m) { messages.append(m.toByteArray()); });
     }
 };
 

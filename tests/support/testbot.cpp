@@ -114,7 +114,8 @@ void TestBot::resetNow()
 
 void TestBot::onReadyRead()
 {
-    m_framer.feed(m_socket.readAll(), [this](QByteArray m) { m_inbox.append(std::move(m)); });
+    m_framer.feed(m_socket.readAll(),
+                  [this](QByteArrayView m) { m_inbox.append(m.toByteArray()); });
 }
 
 QByteArray messageName(const QByteArray& message)
