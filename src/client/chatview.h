@@ -1,0 +1,32 @@
+#pragma once
+
+#include "protocol/colour.h"
+
+#include <QString>
+
+class QTextEdit;
+
+namespace client {
+
+// The chat transcript: every chat line and every notice of the window goes through
+// addLine(). A line shows everything up to and including its first colon in bold, the
+// rest in plain weight, all in the line's colour.
+class ChatView {
+public:
+    explicit ChatView(QTextEdit* transcript) : m_transcript(transcript) {}
+
+    void addLine(const QString& line, protocol::ColourValue colour);
+    // A relayed chat or action line: "text|colour", white when the colour is missing or
+    // unreadable. The text is Windows-1252 as it came from the host.
+    void addRelayedLine(const QByteArray& body);
+
+    // "Scroll Chat Off": new lines no longer move the view away from where the reader is.
+    void setScrollLocked(bool locked) { m_scrollLocked = locked; }
+    bool scrollLocked() const { return m_scrollLocked; }
+
+private:
+    QTextEdit* m_transcript;
+    bool m_scrollLocked = false;
+};
+
+} // namespace client

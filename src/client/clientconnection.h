@@ -1,0 +1,87 @@
+#pragma once
+
+#include "protocol/catalogue.h"
+#include "protocol/framing.h"
+#include "protocol/receivequeue.h"
+#include "protocol/tsock.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+namespace client {
+
+// Receives the host's messages one per drain tick, in order.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void handleMessage(protocol::MessageId id, const QByteArray& payload) = 0;
+};
+
+// The player window's connection to the host (`sock`), the silent link to the lobby
+// (`Sock11`), the receive queue and its drain timer (`Timer1`, 1 ms).
+//
+// The drain timer runs only while there is something to do: messages wait in the queue,
+// or the quick-phrase pause is counting its ticks. A message that arrives while the timer
+// is idle is handled at once, so an idle window costs nothing and a busy one still takes
+// exactly one message per tick.
+class ClientConnection : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTickMs = 1;
+    // Ticks a quick phrase must wait after the last one.
+    static constexpr int kPhrasePauseTicks = 100;
+
+    explicit ClientConnection(MessageSink& sink, QObject* parent = nullptr);
+
+    // Starts connecting to the host's game port. Throws protocol::ESockException when the
+    // address cannot be read ("Host Lookup - Could Not Find Host Entry").
+    void open(const QString& hostAddress);
+    // The lobby link: connected once, never read or written, held until the program ends.
+    void openLobbyLink();
+    bool lobbyLinkOpened() const { return m_sock11.hasHandle(); }
+
+    // Sends when the socket has a connection; returns whether it did.
+    bool send(protocol::MessageId id, const protocol::Fields& fields);
+
+    // Bytes as the socket delivers them (also the seam for tests).
+    void receive(QByteArrayView bytes);
+    // One drain step: at most one message.
+    void drainTick();
+    bool hasQueuedMessages() const { return !m_queue.isEmpty(); }
+
+    // While a message box is open nothing is drained, so no handler runs behind it.
+    void setPaused(bool paused);
+    bool paused() const { return m_paused; }
+
+    // The quick-phrase pause, counted in drain ticks.
+    bool phraseAllowed() const { return m_phraseAllowed; }
+    void phraseSent();
+
+    // The host's address as this copy connects to it.
+    QString hostAddress() const { return m_sock.hostName(); }
+
+Q_SIGNALS:
+    // The connection is gone ("Socket Closed"): the window closes.
+    void closed();
+    // A handler stopped at a field that should be a number.
+    void badMessage(const QString& text);
+
+private:
+    void sockInfo(protocol::SocketInfo kind, const QString& text);
+    void onTimer1();
+    void schedule();
+
+    MessageSink& m_sink;
+    protocol::TSock m_sock;
+    protocol::TSock m_sock11;
+    protocol::MessageFramer m_framer;
+    protocol::ReceiveQueue m_queue;
+    QTimer m_timer1;
+    QElapsedTimer m_sinceTick;
+    bool m_paused = false;
+    bool m_phraseAllowed = true;
+    int m_phraseTicks = 0;
+};
+
+} // namespace client

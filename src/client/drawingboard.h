@@ -1,0 +1,41 @@
+#pragma once
+
+#include "protocol/colour.h"
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QWidget>
+
+namespace client {
+
+// The 533 by 369 board. Its content is a backing picture; strokes are drawn onto it with
+// a pen of the stroke's colour and width, each line continuing from the board's current
+// position, and the widget shows the picture.
+class DrawingBoard : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 533;
+    static constexpr int kHeight = 369;
+
+    explicit DrawingBoard(QWidget* parent = nullptr);
+
+    // A pen-down: a dot at `at`, which becomes the current position.
+    void penDown(protocol::ColourValue colour, int width, QPoint at);
+    // Lines from the current position through every point in order.
+    void strokeTo(protocol::ColourValue colour, int width, const QList<QPoint>& points);
+    // Fills the board with white.
+    void wipe();
+
+    const QImage& picture() const { return m_picture; }
+    QSize sizeHint() const override { return {kWidth, kHeight}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_picture;
+    QPoint m_position;
+};
+
+} // namespace client

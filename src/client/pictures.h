@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+namespace client {
+
+// A picture of the program's own, rendered at `size` from ":/pictures/<name>.svg".
+// A missing picture gives an empty, transparent pixmap.
+QPixmap picture(const QString& name, QSize size);
+
+} // namespace client

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace host {
+class HostServer;
+}
+
+// The player window's side effects sit behind these small interfaces, handed in at
+// construction, so the window can be driven on the offscreen platform by tests.
+namespace client {
+
+// Plays the program's sounds by name ("turn", "cat3", "wave7"; case does not matter).
+// Without an audio device playing is silence, never an error.
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void play(const QByteArray& name) = 0;
+};
+
+// Modal message boxes ("Game is full", "You are not connected", ...).
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void inform(const QString& text) = 0;
+};
+
+// The side windows the player window opens. They are created once, hidden, and reused.
+class SideWindows {
+public:
+    virtual ~SideWindows() = default;
+    virtual void showGameStart() = 0;
+    // The game start dialog's time per turn ("120" unless the host changed it); every
+    // window starts its turn clock from its own dialog's value.
+    virtual QString timePerTurnText() const = 0;
+    virtual void showHelp() = 0;
+    virtual void showAbout() = 0;
+};
+
+struct Services {
+    SoundPlayer* sounds = nullptr;
+    Dialogs* dialogs = nullptr;
+    SideWindows* sideWindows = nullptr;
+    // The host engine this copy switches on when it hosts (never shown).
+    host::HostServer* host = nullptr;
+    // The settings file shared with the lobby ("zelklobby.ini" beside the executable).
+    QString settingsPath;
+};
+
+} // namespace client

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "client/windowgeometry.h"
+#include "protocol/colour.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace client {
+
+// The player window's settings live in section "Quillon" of the settings file it shares with
+// the lobby program ("zelklobby.ini" in the program's folder). The lobby owns the rest.
+inline constexpr char kSettingsFileName[] = "zelklobby.ini";
+inline constexpr char kSettingsSection[] = "Quillon";
+inline constexpr int kPhraseCount = 9;
+
+inline constexpr protocol::ColourValue kDefaultTextColour = protocol::rgbColour(128, 0, 0);
+inline constexpr protocol::ColourValue kDefaultActionColour = protocol::kBlack;
+
+struct PlayerSettings {
+    Geometry geometry = kDefaultGeometry;
+    int textSize = 8;
+    int snapCount = 0;
+    protocol::ColourValue textColour = kDefaultTextColour;
+    protocol::ColourValue actionColour = kDefaultActionColour;
+    // Quick-phrase button texts 1 to 9 (Windows-1252); empty: the button keeps its own text.
+    std::array<QByteArray, kPhraseCount> phrases;
+    bool playSounds = true;
+    bool chatterSounds = true;
+    friend bool operator==(const PlayerSettings&, const PlayerSettings&) = default;
+};
+
+// Reads the settings. Whatever is missing or unreadable takes its default: a missing or
+// unreadable file, a missing key, an integer that is not a number (decimal, or hex after
+// "$" or "0x"), a colour text that names no colour. The snapshot counter defaults to
+// `currentSnapCount`. Sounds are off only for the exact value "false".
+PlayerSettings readSettings(const QString& path, int currentSnapCount);
+
+// Writes "Top", "Left", "Width", "Height", "Textsize", "Snapcount", "Textcolor",
+// "Actioncolor", "Playsounds" and "ChatterSounds" (not the phrases), keeping everything else
+// in the file as it was. On failure nothing is written and the result is the message to
+// show: "Unable to write to " and the path.
+std::optional<QString> writeSettings(const QString& path, const PlayerSettings& settings);
+
+// The phrase editor's save: "Phrase1" to "Phrase9" only, otherwise as writeSettings.
+std::optional<QString> writePhrases(const QString& path,
+                                    const std::array<QByteArray, kPhraseCount>& phrases);
+
+} // namespace client

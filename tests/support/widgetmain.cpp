@@ -1,0 +1,12 @@
+// GoogleTest entry point for widget tests: a QApplication on the offscreen platform (the
+// tests' environment sets QT_QPA_PLATFORM=offscreen).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
