@@ -1,7 +1,7 @@
 #include "client/chatview.h"
 
-#include "client/colours.h"
 #include "protocol/windows1252.h"
+#include "ui/colours.h"
 
 #include <QScrollBar>
 #include <QTextCursor>
@@ -24,7 +24,7 @@ void ChatView::addLine(const QString& line, protocol::ColourValue colour)
     if (!m_transcript->document()->isEmpty())
         cursor.insertBlock();
     QTextCharFormat format;
-    format.setForeground(toQColor(colour));
+    format.setForeground(ui::toQColor(colour));
     format.setFontWeight(QFont::Bold);
     cursor.insertText(head, format);
     format.setFontWeight(QFont::Normal);

@@ -1,6 +1,6 @@
 #include "client/drawingboard.h"
 
-#include "client/colours.h"
+#include "ui/colours.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -12,7 +12,8 @@ namespace {
 QPen strokePen(protocol::ColourValue colour, int width)
 {
     // Width 0 is the thinnest line there is; round caps and joins make strokes smooth.
-    return QPen(toQColor(colour), std::max(0, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return QPen(ui::toQColor(colour), std::max(0, width), Qt::SolidLine, Qt::RoundCap,
+                Qt::RoundJoin);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "client/gamedisplay.h"
 
-#include "client/colours.h"
 #include "client/pictures.h"
 #include "protocol/conversion.h"
 #include "protocol/fieldreader.h"
 #include "protocol/windows1252.h"
+#include "ui/colours.h"
 
 #include "ui_tchat.h"
 
@@ -25,7 +25,7 @@ constexpr int kDefaultTurnSeconds = 120;
 void setTextColour(QLabel* label, protocol::ColourValue colour)
 {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, toQColor(colour));
+    palette.setColor(QPalette::WindowText, ui::toQColor(colour));
     label->setPalette(palette);
 }
 
@@ -59,6 +59,15 @@ GameDisplay::GameDisplay(Ui::Tchat& ui, ClientState& state, ChatView& chat,
         button->setIcon(QIcon(picture(QStringLiteral("categorybutton%1").arg(c), {150, 28})));
         connect(button, &QToolButton::clicked, this, [this, c] { categoryClicked(c); });
     }
+
+    // The answer line keeps its underscores apart, so the letters of a word can be counted.
+    QFont answerFont = m_ui.label_answer->font();
+    answerFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    m_ui.label_answer->setFont(answerFont);
+    // The clock's bar: white time over maroon.
+    m_ui.image_timer->setStyleSheet(QStringLiteral("background-color: rgb(128, 0, 0);"));
+    m_ui.label_timer->setStyleSheet(QStringLiteral("color: white;"));
+    m_ui.label_timer->raise();
 
     m_timer2.setInterval(1000);
     connect(&m_timer2, &QTimer::timeout, this, &GameDisplay::clockTick);

@@ -10,6 +10,7 @@
 #include "protocol/lobby.h"
 #include "protocol/windows1252.h"
 #include "ui/colourbutton.h"
+#include "ui/colours.h"
 
 #include "ui_tchat.h"
 

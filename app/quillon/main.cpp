@@ -1,0 +1,57 @@
+// The game: the player window, the hidden host it switches on when it hosts, and the
+// side windows, in that order. One copy runs per desktop session.
+#include "client/singleinstance.h"
+#include "client/tchat.h"
+#include "host/hostserver.h"
+#include "protocol/tsock.h"
+#include "windows/shell.h"
+#include "windows/sidewindows.h"
+
+#include "platformservices.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    QApplication::setApplicationVersion(QString::fromLatin1(client::Tchat::kVersion));
+
+    client::SingleInstance instance;
+    if (!instance.acquire())
+        return 0; // the running copy has been asked to come to the front
+
+    MessageBoxDialogs dialogs;
+    NoSounds sounds;
+    client::Services services;
+    services.dialogs = &dialogs;
+    services.sounds = &sounds;
+    services.settingsPath =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zelklobby.ini"));
+
+    client::Tchat window(services);
+    dialogs.setParent(&window);
+    host::HostServer host(host::HostServer::Options{});
+    windows::DesktopShell shell;
+    windows::SideWindowSet sideWindows(&window, shell);
+    services.host = &host;
+    services.sideWindows = &sideWindows;
+    window.setServices(services);
+    sideWindows.setStartGameHandler(
+        [&window](bool team, const QString& score, const QString& seconds) {
+            window.startgame(team, score, seconds);
+        });
+    QObject::connect(&instance, &client::SingleInstance::raiseRequested, &window, [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    protocol::TSock::setUnhandledErrorHandler(
+        [&dialogs](const QString& text) { dialogs.inform(text); });
+
+    window.setArguments(QApplication::arguments().mid(1));
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "client/services.h"
+
+class QWidget;
+
+// The player window's side effects on a real desktop.
+
+// Message boxes over the player window.
+class MessageBoxDialogs : public client::Dialogs {
+public:
+    void setParent(QWidget* parent) { m_parent = parent; }
+    void inform(const QString& text) override;
+
+private:
+    QWidget* m_parent = nullptr;
+};
+
+// Sound playback arrives with the chat and sounds of the window; until then the game is
+// silent, as it is on a machine without an audio device.
+class NoSounds : public client::SoundPlayer {
+public:
+    void play(const QByteArray&) override {}
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "windows/turl.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class Tabout;
+}
+
+namespace windows {
+
+class Shell;
+
+// The about window: the program's picture, name, maker and version, and the maker's web
+// address, which opens in the browser when clicked. "Done" hides the window.
+class AboutWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // The version the `version` label holds ("2.2.7"); the player window sends it at login
+    // for the host's version check. The window shows it as "Version 2.2.7.2".
+    static QString versionText();
+    // The maker's web host, opened as an http address.
+    static QString webHost();
+
+    // The shell opens the web address; it is not owned and must outlive the window.
+    explicit AboutWindow(Shell& shell, QWidget* parent = nullptr);
+    ~AboutWindow() override;
+
+    // The web address the label opens.
+    const TURL& URL1() const { return url1_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::Tabout> ui_;
+    TURL url1_;
+};
+
+} // namespace windows

@@ -1,0 +1,72 @@
+#include "windows/sidewindows.h"
+
+#include "windows/about.h"
+#include "windows/help.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace windows {
+
+SideWindowSet::SideWindowSet(QWidget* mainWindow, Shell& shell, QObject* parent)
+    : QObject(parent), mainWindow_(mainWindow), help_(new HelpWindow(shell, mainWindow)),
+      about_(new AboutWindow(shell, mainWindow)), gameStart_(new GameStartDialog(mainWindow))
+{
+    connect(help_, &HelpWindow::aboutRequested, this, &SideWindowSet::showAbout);
+}
+
+SideWindowSet::~SideWindowSet()
+{
+    // Windows the main window has not deleted yet go with this set.
+    delete gameStart_;
+    delete about_;
+    delete help_;
+}
+
+void SideWindowSet::showGameStart()
+{
+    present(gameStart_);
+}
+
+QString SideWindowSet::timePerTurnText() const
+{
+    // The dialog goes only with the main window, after which nobody asks.
+    return gameStart_ ? gameStart_->timePerTurnText() : QString();
+}
+
+void SideWindowSet::showHelp()
+{
+    present(help_);
+}
+
+void SideWindowSet::showAbout()
+{
+    present(about_);
+}
+
+void SideWindowSet::setStartGameHandler(GameStartDialog::StartHandler handler)
+{
+    if (gameStart_)
+        gameStart_->setStartHandler(std::move(handler));
+}
+
+void SideWindowSet::present(QWidget* window) const
+{
+    if (!window)
+        return;
+    QRect area;
+    if (mainWindow_)
+        area = mainWindow_->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid()) {
+        const QPoint centre = area.center();
+        window->move(centre.x() - window->width() / 2, centre.y() - window->height() / 2);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace windows
