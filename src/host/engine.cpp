@@ -186,8 +186,8 @@ void HostEngine::receivedLoginInfo(const QByteArray& payload)
             m_players.to(
                 slot, buildMessage(MessageId::ExistingPlayers, {other, m_players.nameOf(other)}));
     });
-    for (const QByteArray& line : m_game.drawingRecord())
-        m_players.to(slot, line + protocol::kTerminator);
+    for (const DrawingRecord::Line& line : m_game.drawingRecord().lines())
+        m_players.to(slot, line.text + protocol::kTerminator);
     if (version != kVersion) {
         m_players.to(1, buildMessage(MessageId::HaveWrongVersion, {name}));
         m_players.to(slot, buildMessage(MessageId::WrongVersion, {}));
@@ -249,12 +249,18 @@ void HostEngine::relayStroke(int origin, const char* name, const QByteArray& pay
 {
     const qint32 slot = protocol::toInt(protocol::FieldReader(payload).take());
     const QByteArray line = name + ('+' + payload);
-    if (m_game.drawingRecordBytes() + line.size() > limits::kMaxDrawingRecordBytes) {
-        disconnect(origin, QStringLiteral("the drawing record would pass %1 bytes")
-                               .arg(limits::kMaxDrawingRecordBytes));
-        return;
+    DrawingRecord& record = m_game.drawingRecord();
+    if (record.bytes() + line.size() > limits::kMaxDrawingRecordBytes) {
+        // Whoever filled the record goes, with its strokes; that need not be the sender
+        // of the line that meets the limit.
+        const int flooder = record.largestShare(origin, line.size());
+        disconnect(flooder, QStringLiteral("filled the drawing record (%1 bytes)")
+                                .arg(limits::kMaxDrawingRecordBytes));
+        record.removeFrom(flooder);
+        if (flooder == origin)
+            return;
     }
-    m_game.record(line);
+    record.append(origin, line);
     if (m_game.running() && slot == m_game.drawer())
         m_players.toEveryoneExcept(slot, line + protocol::kTerminator);
 }
@@ -264,7 +270,7 @@ void HostEngine::clearMain(const QByteArray& payload)
     const qint32 slot = protocol::toInt(payload);
     if (!m_game.running() || slot != m_game.drawer())
         return;
-    m_game.clearRecord();
+    m_game.drawingRecord().clear();
     m_players.toEveryoneExcept(slot, buildMessage(MessageId::ClearMain, {slot}));
 }
 

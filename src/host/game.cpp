@@ -30,18 +30,6 @@ void Game::switchClock(bool on)
     m_clockOn = on;
 }
 
-void Game::record(const QByteArray& line)
-{
-    m_record.append(line);
-    m_recordBytes += line.size();
-}
-
-void Game::clearRecord()
-{
-    m_record.clear();
-    m_recordBytes = 0;
-}
-
 void Game::start(int starter, bool team, qint32 target, qint32 seconds)
 {
     m_team = team;
@@ -55,7 +43,7 @@ void Game::start(int starter, bool team, qint32 target, qint32 seconds)
 
 void Game::findPlayer()
 {
-    clearRecord();
+    m_record.clear();
     m_turnState = "picking";
     if (m_players.isConnected(1)) {
         // Advance through the slots, wrapping after the highest one handed out. At most one
@@ -146,7 +134,9 @@ void Game::findPhrases()
 
 void Game::pass(int slot)
 {
-    if (slot != m_drawer)
+    // A phrase can only be passed while it is being drawn: a pass in the break (after the
+    // phrase was solved or revealed) would hand out a fresh phrase to solve again and again.
+    if (slot != m_drawer || m_turnState != "drawing" || m_solved)
         return;
     m_phrase.clear();
     m_mask.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/drawingrecord.h"
 #include "host/outbound.h"
 #include "host/playertable.h"
 #include "host/wordlists.h"
@@ -50,11 +51,9 @@ public:
     bool teamGame() const { return m_team; }
     const WordLists& wordLists() const { return m_lists; }
 
-    // The drawing record: every stroke message of the current turn, replayed to newcomers.
-    const QList<QByteArray>& drawingRecord() const { return m_record; }
-    qsizetype drawingRecordBytes() const { return m_recordBytes; }
-    void record(const QByteArray& line);
-    void clearRecord();
+    // The strokes of the current turn, replayed to newcomers; emptied at every turn start.
+    DrawingRecord& drawingRecord() { return m_record; }
+    const DrawingRecord& drawingRecord() const { return m_record; }
 
 private:
     static constexpr int kNotChosen = 100;
@@ -94,8 +93,7 @@ private:
     bool m_clockOn = false;
     quint64 m_clockStarts = 0;
 
-    QList<QByteArray> m_record;
-    qsizetype m_recordBytes = 0;
+    DrawingRecord m_record;
 };
 
 } // namespace host

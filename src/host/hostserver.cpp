@@ -109,12 +109,16 @@ void HostServer::drainSoon()
 {
     if (m_socktimer.isActive() || !m_engine.hasQueuedLines())
         return;
-    if (m_sinceDrain.elapsed() >= kDrainTickMs) {
+    const qint64 since = m_sinceDrain.elapsed();
+    if (since >= kDrainTickMs) {
         m_engine.drainTick();
         m_sinceDrain.restart();
+        if (m_engine.hasQueuedLines())
+            m_socktimer.start(kDrainTickMs);
+        return;
     }
-    if (m_engine.hasQueuedLines())
-        m_socktimer.start();
+    // The next tick comes a tick's length after the last one, not after this arrival.
+    m_socktimer.start(static_cast<int>(kDrainTickMs - since));
 }
 
 void HostServer::socktimerTimer()
@@ -123,6 +127,8 @@ void HostServer::socktimerTimer()
     m_sinceDrain.restart();
     if (!m_engine.hasQueuedLines())
         m_socktimer.stop();
+    else if (m_socktimer.interval() != kDrainTickMs)
+        m_socktimer.start(kDrainTickMs);
     syncClock();
 }
 

@@ -16,8 +16,9 @@ inline constexpr qsizetype kMaxQueuedLinesPerConnection = 100;
 
 // Size of the drawing record (the current turn's strokes, replayed to newcomers). Drawpile
 // resets a session's history at 15 MB and refuses more at 99 MB; a two-minute turn of
-// continuous scribbling here is about 150 KB. A connection whose stroke would take the
-// record past this bound is dropped.
+// continuous scribbling here is about 150 KB. When a stroke would take the record past
+// this bound, the connection with the largest share of the record is dropped and its
+// strokes are forgotten.
 inline constexpr qsizetype kMaxDrawingRecordBytes = 4 * 1024 * 1024;
 
 // Output waiting for a peer that does not read. IRC servers allow a client's send queue

@@ -205,14 +205,24 @@ TEST_F(Flood, AConnectionHoldingTooManyUnhandledLinesIsDropped)
     EXPECT_EQ(to(1), QList<QByteArray>{"CMD_chat+Ann chats: honest|clRed"});
 }
 
-TEST_F(Flood, TheDrawingRecordIsBounded)
+TEST_F(Flood, WhoeverFillsTheDrawingRecordIsDroppedNotTheOneWhoMeetsTheLimit)
 {
     join("Ann");
     join("Bob");
+    startGame();
+    pickingPasses(); // Ann draws
     const QByteArray batch = "CMD_draw+2+clBlack+3+" + QByteArray(4000, '+');
     // Strokes from a non-drawer are recorded (and replayed) but never relayed.
-    for (int i = 0; i < 1100 && out.closed.isEmpty(); ++i)
-        handle(2, batch);
+    const QByteArray small = "CMD_draw+2+clBlack+3++"; // shorter than Ann's stroke below
+    for (const QByteArray& stroke : {batch, small}) {
+        while (engine.game().drawingRecord().bytes() + stroke.size() <= 4 * 1024 * 1024)
+            handle(2, stroke);
+    }
+    EXPECT_TRUE(out.closed.isEmpty());
+    handle(1, "CMD_moveit+1+clBlack+3+10+20"); // the drawer's stroke meets the limit
     EXPECT_EQ(out.closed, QList<int>{2});
-    EXPECT_LE(engine.game().drawingRecordBytes(), 4 * 1024 * 1024);
+    EXPECT_EQ(out.logged.filter(QStringLiteral("filled the drawing record")).size(), 1);
+    // Bob's strokes are gone with him; Ann's stroke is kept.
+    ASSERT_EQ(engine.game().drawingRecord().lines().size(), 1u);
+    EXPECT_EQ(engine.game().drawingRecord().lines().front().slot, 1);
 }

@@ -73,7 +73,7 @@ TEST_F(Relay, TheDrawersStrokesReachEveryoneElseOthersOnlyReachTheRecord)
 
     handle(2, "CMD_draw+2+clRed+9++1,1+");
     EXPECT_TRUE(receivers("CMD_draw+2+clRed+9++1,1+").isEmpty());
-    EXPECT_EQ(engine.game().drawingRecord().size(), 3);
+    EXPECT_EQ(engine.game().drawingRecord().lines().size(), 3u);
 }
 
 TEST_F(Relay, ClearingByTheDrawerEmptiesTheRecordForLaterNewcomers)
@@ -82,7 +82,7 @@ TEST_F(Relay, ClearingByTheDrawerEmptiesTheRecordForLaterNewcomers)
     pickingPasses();
     handle(1, "CMD_moveit+1+clBlack+3+10+20");
     handle(2, "CMD_clearmain+2"); // not the drawer: nothing
-    EXPECT_EQ(engine.game().drawingRecord().size(), 1);
+    EXPECT_EQ(engine.game().drawingRecord().lines().size(), 1u);
     clearSent();
     handle(1, "CMD_clearmain+1");
     EXPECT_EQ(receivers("CMD_clearmain+1"), (QList<int>{2, 3}));

@@ -108,6 +108,21 @@ TEST_F(Turns, APassGivesANewPhraseOnTheSameClockForAPoint)
     EXPECT_EQ(engine.game().turnState(), "drawing");
 }
 
+TEST_F(Turns, NoPassOnceThePhraseIsSolved)
+{
+    join("Ann");
+    join("Bob");
+    startGame();
+    pickingPasses();
+    handle(2, "CMD_answer+2+bacon and eggs"); // solved: the break begins
+    clearSent();
+    handle(1, "CMD_pass+1");
+    handle(2, "CMD_answer+2+cheese toast");
+    EXPECT_TRUE(out.sent.isEmpty()); // no fresh phrase to solve during the break
+    EXPECT_EQ(engine.players().scoreOf(1), 1);
+    EXPECT_EQ(engine.players().scoreOf(2), 2);
+}
+
 TEST_F(Turns, ASoloPassComesFromTheTopOfTheListAndUsesNothingUp)
 {
     engine.setSolo(true);
