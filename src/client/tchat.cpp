@@ -132,32 +132,45 @@ void Tchat::setUpMenus()
 
 void Tchat::setUpRowMenus()
 {
-    // Rows 2 to 10 have a context menu for the host; row 1 is the host's own.
+    // Rows 2 to 10 have a context menu; row 1 is the host's own and has none.
     for (int row = 2; row <= GameDisplay::kRows; ++row) {
         auto* label = findChild<QLabel*>(QStringLiteral("label_playername%1").arg(row));
         label->setProperty("tag", row);
         connect(label, &QLabel::customContextMenuRequested, this, [this, label, row](QPoint at) {
-            QMenu popup_Kick(this);
-            popup_Kick.setObjectName(QStringLiteral("popup_Kick"));
-            QAction* remove = popup_Kick.addAction(QStringLiteral("Remove From Game"));
-            remove->setObjectName(QStringLiteral("removefromgame1"));
-            popup_Kick.addSeparator();
-            QAction* set = popup_Kick.addAction(QStringLiteral("Set to Just Watch"));
-            set->setObjectName(QStringLiteral("SettoJustWatch1"));
-            QAction* unset = popup_Kick.addAction(QStringLiteral("Unset Just Watch"));
-            unset->setObjectName(QStringLiteral("UnsetJustWatch1"));
-            for (QAction* a : {remove, set, unset})
-                a->setEnabled(m_state.hosting);
-            if (label->text() == kWaiting)
-                remove->setEnabled(false);
-            QAction* chosen = popup_Kick.exec(label->mapToGlobal(at));
-            if (chosen == remove)
+            std::unique_ptr<QMenu> menu = rowMenu(row);
+            QAction* chosen = menu->exec(label->mapToGlobal(at));
+            if (!chosen)
+                return;
+            if (chosen->objectName() == QLatin1String("removefromgame1"))
                 kicking(row);
-            else if ((chosen == set || chosen == unset) && m_state.connected)
-                m_connection->send(MessageId::JustWatch,
-                                   {row, QByteArray(chosen == set ? "1" : "2")});
+            else if (m_state.connected)
+                m_connection->send(
+                    MessageId::JustWatch,
+                    {row,
+                     QByteArray(chosen->objectName() == QLatin1String("SettoJustWatch1") ? "1"
+                                                                                         : "2")});
         });
     }
+}
+
+std::unique_ptr<QMenu> Tchat::rowMenu(int row)
+{
+    auto popup_Kick = std::make_unique<QMenu>(this);
+    popup_Kick->setObjectName(QStringLiteral("popup_Kick"));
+    popup_Kick->setProperty("tag", row);
+    QAction* remove = popup_Kick->addAction(QStringLiteral("Remove From Game"));
+    remove->setObjectName(QStringLiteral("removefromgame1"));
+    popup_Kick->addSeparator();
+    QAction* set = popup_Kick->addAction(QStringLiteral("Set to Just Watch"));
+    set->setObjectName(QStringLiteral("SettoJustWatch1"));
+    QAction* unset = popup_Kick->addAction(QStringLiteral("Unset Just Watch"));
+    unset->setObjectName(QStringLiteral("UnsetJustWatch1"));
+    // Only the hosting window may act on other players.
+    for (QAction* a : {remove, set, unset})
+        a->setEnabled(m_state.hosting);
+    if (m_display->rowName(row) == kWaiting)
+        remove->setEnabled(false);
+    return popup_Kick;
 }
 
 void Tchat::showEvent(QShowEvent* event)

@@ -8,6 +8,7 @@
 #include "client/windowgeometry.h"
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QStringList>
 
 #include <memory>
@@ -45,6 +46,9 @@ public:
 
     void loadinifile();
     void saveinifile();
+
+    // The context menu of a score-board row (2 to 10), its items enabled as they apply.
+    std::unique_ptr<QMenu> rowMenu(int row);
 
     Ui::Tchat& ui() { return *m_ui; }
     ClientConnection& connection() { return *m_connection; }

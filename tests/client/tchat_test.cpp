@@ -4,6 +4,7 @@
 #include "fakeservices.h"
 #include "ui_tchat.h"
 
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -384,4 +385,37 @@ TEST_F(PlayerWindow, ChatterSoundsPlayOrAreWrittenDown)
     ui().PlayChatterSounds1->setChecked(false);
     host("CMD_playasound+1+wave5+");
     EXPECT_EQ(lastChatLine(), QStringLiteral("Ann: <Chatter Sound> Where have you been?"));
+}
+
+TEST_F(PlayerWindow, OnlyTheHostingWindowMayActOnOtherRows)
+{
+    loginAs(2, "Bob");
+    const std::unique_ptr<QMenu> menu = window->rowMenu(3);
+    for (QAction* item : menu->actions()) {
+        if (!item->isSeparator()) {
+            EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+        }
+    }
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_playername1"))->contextMenuPolicy(),
+              Qt::CustomContextMenu);
+}
+
+TEST_F(PlayerWindow, AnUnreadableHostAddressIsReportedAndNothingConnects)
+{
+    window->processParams(
+        {QStringLiteral("B\u00ffb"), QStringLiteral("256.1.1.1"), QStringLiteral("false")});
+    EXPECT_EQ(dialogs.shown,
+              QStringList{QStringLiteral("Host Lookup - Could Not Find Host Entry")});
+    EXPECT_FALSE(window->connection().lobbyLinkOpened());
+    EXPECT_EQ(window->state().loginName, QByteArray("B?b")); // 0xFF never goes out
+    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+}
+
+TEST_F(PlayerWindow, OneOrTwoArgumentsOnlyShowTheLoadingLine)
+{
+    window->processParams({QStringLiteral("Bob")});
+    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    EXPECT_FALSE(window->state().hosting);
+    EXPECT_TRUE(window->state().loginName.isEmpty());
+    EXPECT_FALSE(window->connection().lobbyLinkOpened());
 }
