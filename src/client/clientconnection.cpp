@@ -71,12 +71,12 @@ void ClientConnection::drainTick()
     const protocol::QueuedLine line = m_queue.take();
     const protocol::Entry entry = protocol::splitEntry(line.text);
     if (!entry.name.isEmpty()) {
-        const protocol::MessageSpec* spec =
+        const protocol::MessageSpec* def =
             protocol::findMessage(protocol::Direction::ToPlayer, entry.name);
         // CMD_updatetime is the host's only message no window handles.
-        if (spec && spec->id != protocol::MessageId::UpdateTime) {
+        if (def && def->id != protocol::MessageId::UpdateTime) {
             try {
-                m_sink.handleMessage(spec->id, entry.payload);
+                m_sink.handleMessage(def->id, entry.payload);
             } catch (const protocol::ConversionError& e) {
                 Q_EMIT badMessage(QString::fromLatin1(e.what()));
             }

@@ -115,20 +115,20 @@ void HostEngine::drop(int origin, const QByteArray& line, const QString& why)
 
 void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& payload)
 {
-    const protocol::MessageSpec* spec = findMessage(protocol::Direction::ToHost, name);
-    if (!spec)
+    const protocol::MessageSpec* def = findMessage(protocol::Direction::ToHost, name);
+    if (!def)
         return; // not a message the host handles
 
     // The first field names the sender (for a watching request, the slot it concerns).
     const qint32 named = protocol::toInt(firstField(payload));
-    const bool actsOnOther = spec->id == MessageId::JustWatch && origin == 1;
+    const bool actsOnOther = def->id == MessageId::JustWatch && origin == 1;
     if (named != origin && !actsOnOther) {
         drop(origin, name + '+' + payload,
              QStringLiteral("slot field %1 is not the sender's slot").arg(named));
         return;
     }
 
-    switch (spec->id) {
+    switch (def->id) {
     case MessageId::LoginInfo:
         return receivedLoginInfo(payload);
     case MessageId::KickHim:

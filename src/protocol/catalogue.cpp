@@ -111,18 +111,18 @@ constexpr std::array<MessageSpec, 42> kCatalogue = {{
 
 constexpr size_t kToHostCount = 13;
 
-[[noreturn]] void misuse(const MessageSpec& spec, const char* what)
+[[noreturn]] void misuse(const MessageSpec& def, const char* what)
 {
-    throw std::invalid_argument(std::string(spec.name) + ": " + what);
+    throw std::invalid_argument(std::string(def.name) + ": " + what);
 }
 
 // The wire texts of one value; a list gives one text per element.
-void appendParts(QList<QByteArray>& parts, const MessageSpec& spec, const FieldSpec& field,
+void appendParts(QList<QByteArray>& parts, const MessageSpec& def, const FieldSpec& field,
                  const FieldValue& value)
 {
     auto expect = [&](bool ok, const char* what) {
         if (!ok)
-            misuse(spec, what);
+            misuse(def, what);
     };
     switch (field.kind) {
     case K::Integer:
@@ -203,24 +203,24 @@ const MessageSpec& messageSpec(MessageId id)
 
 const MessageSpec* findMessage(Direction direction, QByteArrayView name)
 {
-    for (const MessageSpec& spec : catalogue(direction)) {
-        if (name == QByteArrayView(spec.name))
-            return &spec;
+    for (const MessageSpec& def : catalogue(direction)) {
+        if (name == QByteArrayView(def.name))
+            return &def;
     }
     return nullptr;
 }
 
 QByteArray buildMessage(MessageId id, const Fields& fields)
 {
-    const MessageSpec& spec = messageSpec(id);
-    if (fields.size() != spec.fields.size())
-        misuse(spec, "wrong number of fields");
+    const MessageSpec& def = messageSpec(id);
+    if (fields.size() != def.fields.size())
+        misuse(def, "wrong number of fields");
     QList<QByteArray> parts;
     for (size_t i = 0; i < fields.size(); ++i)
-        appendParts(parts, spec, spec.fields[i], fields[i]);
-    QByteArray out(spec.name);
+        appendParts(parts, def, def.fields[i], fields[i]);
+    QByteArray out(def.name);
     out.append(kSeparator).append(parts.join(kSeparator));
-    if (spec.extraPlus)
+    if (def.extraPlus)
         out.append(kSeparator);
     out.append(kTerminator);
     return out;
@@ -228,13 +228,13 @@ QByteArray buildMessage(MessageId id, const Fields& fields)
 
 Fields readMessage(MessageId id, const QByteArray& payload)
 {
-    const MessageSpec& spec = messageSpec(id);
+    const MessageSpec& def = messageSpec(id);
     FieldReader reader(payload);
     Fields fields;
-    fields.reserve(spec.fields.size());
-    for (size_t i = 0; i < spec.fields.size(); ++i) {
-        const bool last = i + 1 == spec.fields.size() && !spec.extraPlus;
-        fields.push_back(readField(reader, spec.fields[i], last));
+    fields.reserve(def.fields.size());
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+        const bool last = i + 1 == def.fields.size() && !def.extraPlus;
+        fields.push_back(readField(reader, def.fields[i], last));
     }
     return fields;
 }

@@ -46,19 +46,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QueuedLine line = queue.take();
         const Entry entry = splitEntry(line.text);
         for (Direction d : {Direction::ToHost, Direction::ToPlayer}) {
-            if (const MessageSpec* spec = findMessage(d, entry.name)) {
+            if (const MessageSpec* def = findMessage(d, entry.name)) {
                 try {
-                    const Fields fields = readMessage(spec->id, entry.payload);
-                    check(fields.size() == spec->fields.size());
+                    const Fields fields = readMessage(def->id, entry.payload);
+                    check(fields.size() == def->fields.size());
                 } catch (const ConversionError&) {
                     // A bad number stops the handler; that is the defined outcome.
                 }
             }
         }
         // Every catalogue reader also gets the raw line, whatever its name.
-        for (const MessageSpec& spec : catalogue()) {
+        for (const MessageSpec& def : catalogue()) {
             try {
-                readMessage(spec.id, line.text);
+                readMessage(def.id, line.text);
             } catch (const ConversionError&) {
             }
         }

@@ -94,18 +94,18 @@ TEST(Catalogue, HostSendsTwentyNineNamesOfWhichPlayersHandleTwentyEight)
 
 TEST(Catalogue, EveryMessageReadsBackWhatWasBuilt)
 {
-    for (const MessageSpec& spec : catalogue()) {
+    for (const MessageSpec& def : catalogue()) {
         Fields fields;
-        for (size_t i = 0; i < spec.fields.size(); ++i)
-            fields.push_back(sample(spec.fields[i].kind, static_cast<int>(i) + 1));
-        const QByteArray message = buildMessage(spec.id, fields);
+        for (size_t i = 0; i < def.fields.size(); ++i)
+            fields.push_back(sample(def.fields[i].kind, static_cast<int>(i) + 1));
+        const QByteArray message = buildMessage(def.id, fields);
         ASSERT_EQ(message.back(), kTerminator);
-        ASSERT_EQ(message.count(kTerminator), 1) << spec.name;
+        ASSERT_EQ(message.count(kTerminator), 1) << def.name;
         const Entry entry = splitEntry(message.chopped(1));
-        EXPECT_EQ(entry.name, spec.name);
-        EXPECT_EQ(findMessage(spec.direction, entry.name), &spec);
-        const Fields back = readMessage(spec.id, entry.payload);
-        EXPECT_EQ(back, fields) << spec.name << ": " << message.constData();
+        EXPECT_EQ(entry.name, def.name);
+        EXPECT_EQ(findMessage(def.direction, entry.name), &def);
+        const Fields back = readMessage(def.id, entry.payload);
+        EXPECT_EQ(back, fields) << def.name << ": " << message.constData();
     }
 }
 
