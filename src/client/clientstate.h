@@ -17,6 +17,7 @@ struct ClientState {
     QString hostAddress;
     QByteArray loginName;
     int currentDrawer = 0; // who picks or draws now; 0 between turns
+    int turnSeconds = 0;   // seconds per turn of the game in progress; 0 until announced
     QString snapshotCaption;
     QStringList spectators; // "slot: name" entries of the spectator list
 };

@@ -113,12 +113,14 @@ void GameDisplay::playSound(const QByteArray& name)
         m_services.sounds->play(name);
 }
 
-QString GameDisplay::turnTimeText(const QByteArray& field) const
+void GameDisplay::showTurnTime(const QByteArray& field)
 {
     qint32 seconds = kDefaultTurnSeconds;
     if (!protocol::tryToInt(field, seconds))
         seconds = kDefaultTurnSeconds;
-    return QStringLiteral("Time Per Turn: ") + DisplayClock::minutesAndSeconds(seconds);
+    m_state.turnSeconds = seconds;
+    m_ui.timeperturn->setText(QStringLiteral("Time Per Turn: ") +
+                              DisplayClock::minutesAndSeconds(seconds));
 }
 
 QString GameDisplay::snapshotDate() const
@@ -218,7 +220,7 @@ void GameDisplay::startTheGame(const QByteArray& payload)
         setScore(n, 0);
         eyes(n)->hide();
     }
-    m_ui.timeperturn->setText(turnTimeText(seconds));
+    showTurnTime(seconds);
     m_ui.playtoscore->setText(QStringLiteral("Play to score: ") + fromWindows1252(target));
 
     // In a team game odd seats play for the Black Team, even seats for the Maroon Team.
@@ -293,8 +295,8 @@ void GameDisplay::getNextPlayer(const QByteArray& payload)
     if (QLabel* row = nameLabel(drawer))
         m_ui.label_adrawer->move(m_ui.label_adrawer->x(), row->y());
     m_ui.label_adrawer->setText(QStringLiteral("+1"));
-    const bool threePoints = category >= 2 && category <= 5;
-    m_ui.label_aguesser->setText(threePoints ? QStringLiteral("+3") : QStringLiteral("+2"));
+    // The guesser's tag shows what the host awards: two points in every category.
+    m_ui.label_aguesser->setText(QStringLiteral("+2"));
 
     m_ui.image_cat->setPixmap(category >= 0 && category <= 6
                                   ? picture(QStringLiteral("category%1").arg(category), {100, 15})
@@ -322,9 +324,12 @@ void GameDisplay::getNextPlayer(const QByteArray& payload)
         m_ui.button_pass->hide();
     }
 
-    qint32 seconds = kDefaultTurnSeconds;
-    if (!m_services.sideWindows ||
-        !protocol::tryToInt(m_services.sideWindows->timePerTurnText().toLatin1(), seconds))
+    // The turn counts down from the time the host announced for this game; a window that
+    // joined without hearing it (none so far) falls back to its own dialog's value.
+    qint32 seconds = m_state.turnSeconds;
+    if (seconds <= 0 &&
+        (!m_services.sideWindows ||
+         !protocol::tryToInt(m_services.sideWindows->timePerTurnText().toLatin1(), seconds)))
         seconds = kDefaultTurnSeconds;
     m_clock.start(seconds, DisplayClock::Mode::Drawing);
     if (!m_timer2.isActive())
@@ -439,7 +444,7 @@ void GameDisplay::gameStats(const QByteArray& payload)
 {
     FieldReader r(payload);
     m_ui.playtoscore->setText(QStringLiteral("Play to Score: ") + fromWindows1252(r.next()));
-    m_ui.timeperturn->setText(turnTimeText(r.next()));
+    showTurnTime(r.next());
     const QList<qint32> scores = r.restIntegerList();
     for (int n = 1; n <= std::min<int>(kRows, static_cast<int>(scores.size())); ++n)
         setScore(n, scores[n - 1]);

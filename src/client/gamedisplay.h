@@ -78,7 +78,8 @@ private:
     QLabel* scoreLabel(int slot) const;
     QLabel* eyes(int slot) const;
     void setScore(int slot, qint32 score);
-    QString turnTimeText(const QByteArray& field) const;
+    // Shows and remembers the announced seconds per turn (120 when unreadable).
+    void showTurnTime(const QByteArray& field);
     QString snapshotDate() const;
 
     Ui::Tchat& m_ui;

@@ -155,13 +155,24 @@ TEST_F(PlayerWindow, AGuesserSeesTheAnswerLineAndTheGuessPanel)
     EXPECT_TRUE(ui().panel_toolbar->isHidden());
     EXPECT_TRUE(ui().button_pass->isHidden());
     EXPECT_FALSE(ui().edit_answer->isHidden());
-    EXPECT_EQ(ui().label_aguesser->text(), QStringLiteral("+3"));
+    EXPECT_EQ(ui().label_aguesser->text(), QStringLiteral("+2")); // the host awards 2 always
     EXPECT_EQ(ui().label_adrawer->y(), row(1)->y());
     EXPECT_EQ(sounds.played, QByteArrayList{"cat4"});
     EXPECT_EQ(window->display().clock().secondsLeft(), 120);
 
     host("CMD_nextplayer+1+6+_____ ");
     EXPECT_EQ(ui().label_aguesser->text(), QStringLiteral("+2"));
+}
+
+TEST_F(PlayerWindow, EveryWindowCountsTheTurnDownFromTheAnnouncedTime)
+{
+    loginAs(2, "Bob"); // not the host: its own dialog still says 120
+    host("CMD_startgame+1+false+20+75");
+    host("CMD_nextplayer+1+0+_____ ");
+    EXPECT_EQ(window->display().clock().secondsLeft(), 75);
+    host("CMD_gamestats+20+90+0+0+0+0+0+0+0+0+0+0");
+    host("CMD_nextplayer+1+0+_____ ");
+    EXPECT_EQ(window->display().clock().secondsLeft(), 90);
 }
 
 TEST_F(PlayerWindow, TheDrawerSeesThePhraseToolsAndPassButton)

@@ -1,0 +1,204 @@
+// A whole game on a desktop: a hosting copy (Ann), a joining copy (Bob) and two bots (Cy,
+// Di) at the hosting copy's table. The windows take their turns (each picks its category
+// with a mouse click), a bot draws, the other bot guesses the phrase, and the game ends
+// with a winner. Pictures of the hosting window are kept for every phase.
+#include "e2e/e2efixture.h"
+
+#include <QPoint>
+
+using e2e::DesktopTest;
+using e2e::GameFolder;
+using e2e::GameProcess;
+using protocol::MessageId;
+
+namespace {
+
+// Where a category button of the drawer's chooser is, relative to the window: the chooser
+// panel lies at (141, 14) in the board (at (0, 68) in the main panel, below the menu bar);
+// its buttons are 150 x 28 at x 50, one row each. The menu bar is 19 pixels high on the
+// test desktop; a click hits the button as long as it is within 14 pixels of that.
+constexpr int kMenuBarHeight = 19;
+QPoint categoryButton(int rowY)
+{
+    return {141 + 50 + 75, kMenuBarHeight + 68 + 14 + rowY + 14};
+}
+constexpr int kCategory3Row = 172;
+constexpr int kCategory5Row = 248;
+
+QStringList placedAt(int left, int top)
+{
+    return {QStringLiteral("Left=%1").arg(left), QStringLiteral("Top=%1").arg(top),
+            QStringLiteral("Width=797"), QStringLiteral("Height=541")};
+}
+
+class DesktopGame : public DesktopTest {};
+
+TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
+{
+    // The two windows side by side on one screen, so neither hides the other.
+    GameFolder annHome(e2e::gameBinary());
+    GameFolder bobHome(e2e::gameBinary());
+    ASSERT_TRUE(annHome.isReady() && bobHome.isReady());
+    ASSERT_TRUE(annHome.writeSettings(placedAt(0, 0)));
+    ASSERT_TRUE(bobHome.writeSettings(placedAt(0, 560)));
+
+    GameProcess ann;
+    ASSERT_TRUE(ann.start(
+        annHome, {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")},
+        &display));
+    ASSERT_TRUE(ann.waitForLog(QStringLiteral("slot 1: logged in as \"Ann\"")))
+        << qPrintable(ann.log());
+    const std::optional<quint64> annWindow = display.waitForWindow(ann.pid());
+    ASSERT_TRUE(annWindow.has_value());
+
+    GameProcess bob;
+    ASSERT_TRUE(bob.start(
+        bobHome, {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")},
+        &display));
+    ASSERT_TRUE(ann.waitForLog(QStringLiteral("slot 2: logged in as \"Bob\"")))
+        << qPrintable(ann.log());
+    const std::optional<quint64> bobWindow = display.waitForWindow(bob.pid());
+    ASSERT_TRUE(bobWindow.has_value());
+
+    support::TestBot cy;
+    support::TestBot di;
+    ASSERT_TRUE(cy.connectTo(e2e::kGamePort));
+    ASSERT_TRUE(cy.login("Cy"));
+    ASSERT_TRUE(di.connectTo(e2e::kGamePort));
+    ASSERT_TRUE(di.login("Di"));
+    EXPECT_EQ(cy.slot(), 3);
+    EXPECT_EQ(di.slot(), 4);
+
+    // Everyone hears of everyone: newcomers are told who is there, the others of the
+    // newcomer.
+    auto seated = [this](support::TestBot& bot, int count) {
+        QList<QByteArray> who;
+        for (int i = 0; i < count; ++i) {
+            if (auto f = next(bot, MessageId::ExistingPlayers, e2e::kToolMs))
+                who << QByteArray::number(f->integer(0)) + '+' + f->text(1);
+        }
+        return who;
+    };
+    EXPECT_EQ(seated(cy, 2), (QList<QByteArray>{"1+Ann", "2+Bob"}));
+    EXPECT_EQ(seated(di, 3), (QList<QByteArray>{"1+Ann", "2+Bob", "3+Cy"}));
+    QList<QByteArray> arrivals;
+    for (int i = 0; i < 2; ++i) {
+        if (auto f = next(cy, MessageId::NewPlayerInfo, e2e::kToolMs))
+            arrivals << QByteArray::number(f->integer(0)) + '+' + f->text(1);
+    }
+    EXPECT_EQ(arrivals, (QList<QByteArray>{"3+Cy", "4+Di"}));
+    EXPECT_TRUE(ann.waitForLog(QStringLiteral("slot 4: logged in as \"Di\"")));
+    keepPicture(QStringLiteral("game-1-waiting"), *annWindow);
+    keepPicture(QStringLiteral("game-1-waiting-bob"), *bobWindow);
+
+    // What the host announces to the whole table reaches both bots alike.
+    auto announced = [&](MessageId id, int timeoutMs) -> std::optional<protocol::Fields> {
+        const auto toCy = next(cy, id, timeoutMs);
+        const auto toDi = next(di, id, timeoutMs);
+        EXPECT_EQ(toCy, toDi) << protocol::messageSpec(id).name;
+        return toCy;
+    };
+
+    // Cy starts a game: play to 2, 5 seconds per turn.
+    cy.send(MessageId::StartGameToHost, {3, false, 2, 5});
+    const auto start = announced(MessageId::StartGame, e2e::kToolMs);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start->integer(0), 3);
+    EXPECT_EQ(start->integer(2), 2);
+    EXPECT_EQ(start->integer(3), 5);
+
+    // A window's turn: it is asked to pick, its player clicks a category, the host hands
+    // out a phrase of that category, and the turn runs out (nobody can guess it).
+    auto windowTurn = [&](int slot, quint64 window, int categoryRow, int category,
+                          const QString& picture) {
+        const auto pick = announced(MessageId::PickCategory, e2e::kPhaseMs);
+        ASSERT_TRUE(pick);
+        ASSERT_EQ(pick->integer(0), slot);
+        if (slot == 1)
+            keepPicture(QStringLiteral("game-2-picking"), window);
+        // The chooser appears once the window has read its turn; click until the host
+        // announces the phrase (a repeated pick of the same category changes nothing).
+        const QPoint at = categoryButton(categoryRow);
+        ASSERT_TRUE(support::spinUntil(
+            [&] {
+                if (cy.receivesWithin("CMD_nextplayer", 300))
+                    return true;
+                display.click(window, at.x(), at.y());
+                return false;
+            },
+            e2e::kPhaseMs));
+        const auto turn = announced(MessageId::NextPlayer, e2e::kToolMs);
+        ASSERT_TRUE(turn);
+        EXPECT_EQ(turn->integer(0), slot);
+        EXPECT_EQ(turn->integer(1), category) << "the window's category click did not count";
+        EXPECT_TRUE(turn->text(2).contains('_')) << turn->text(2).constData();
+        keepPicture(picture, *annWindow);
+        const auto over = announced(MessageId::UpdateAnswer, e2e::kPhaseMs);
+        ASSERT_TRUE(over);
+        EXPECT_EQ(over->text(0), "true");
+        EXPECT_FALSE(over->text(1).isEmpty());
+    };
+    windowTurn(1, *annWindow, kCategory3Row, 3, QStringLiteral("game-3-ann-drawing"));
+    ASSERT_FALSE(HasFatalFailure());
+    windowTurn(2, *bobWindow, kCategory5Row, 5, QStringLiteral("game-4-bob-drawing"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Cy's turn: only Cy learns the phrase; Cy draws, Di sees the strokes and guesses it.
+    const auto pick = announced(MessageId::PickCategory, e2e::kPhaseMs);
+    ASSERT_TRUE(pick);
+    ASSERT_EQ(pick->integer(0), 3);
+    const auto turn = announced(MessageId::NextPlayer, e2e::kPhaseMs);
+    ASSERT_TRUE(turn);
+    EXPECT_EQ(turn->integer(0), 3);
+    const auto secret = next(cy, MessageId::GiveDrawerAnswer, e2e::kToolMs);
+    ASSERT_TRUE(secret);
+    const QByteArray phrase = secret->text(0);
+    ASSERT_FALSE(phrase.isEmpty());
+
+    const protocol::ColourValue blue = protocol::rgbColour(0, 0, 255);
+    cy.send(MessageId::MoveItToHost, {3, blue, 6, 60, 60});
+    cy.send(MessageId::DrawToHost,
+            {3, blue, 6, QByteArray(),
+             QList<QPoint>{{60, 60}, {200, 80}, {320, 200}, {140, 300}, {60, 60}}});
+    const auto moved = next(di, MessageId::MoveIt, e2e::kToolMs);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->integer(0), 3);
+    const auto stroke = next(di, MessageId::Draw, e2e::kToolMs);
+    ASSERT_TRUE(stroke);
+    EXPECT_EQ(stroke->points(4).size(), 5);
+    keepPicture(QStringLiteral("game-5-cy-drawing"), *annWindow);
+
+    di.send(MessageId::Answer, {4, phrase});
+    const auto solved = announced(MessageId::CorrectAnswer, e2e::kToolMs);
+    ASSERT_TRUE(solved);
+    EXPECT_EQ(solved->integer(0), 4); // Di guessed
+    EXPECT_EQ(solved->integer(1), 2);
+    EXPECT_EQ(solved->integer(2), 3); // Cy drew
+    EXPECT_EQ(solved->integer(3), 1);
+    EXPECT_EQ(solved->text(4), phrase);
+    keepPicture(QStringLiteral("game-6-correct-answer"), *annWindow);
+
+    // After the break the host finds Di alone at the top with 2 points: the game is won.
+    const auto won = announced(MessageId::Winner, e2e::kPhaseMs);
+    ASSERT_TRUE(won);
+    EXPECT_EQ(won->text(0), "Di");
+    keepPicture(QStringLiteral("game-7-winner"), *annWindow);
+    keepPicture(QStringLiteral("game-7-winner-bob"), *bobWindow);
+
+    // Nobody left on the way, the secret went to the drawer only, and both copies run on.
+    for (support::TestBot* bot : {&cy, &di}) {
+        const QList<QByteArray> rest = bot->takeAll();
+        for (const QByteArray& m : rest) {
+            EXPECT_NE(support::messageName(m), "CMD_playerdisconnected") << m.constData();
+            if (bot == &di) {
+                EXPECT_NE(support::messageName(m), "CMD_givedraweranswer") << m.constData();
+            }
+        }
+    }
+    EXPECT_TRUE(ann.isRunning());
+    EXPECT_TRUE(bob.isRunning());
+    EXPECT_EQ(display.findWindows().size(), 2);
+    RecordProperty("pictures", pictures.join(QLatin1Char(' ')).toStdString());
+}
+
+} // namespace
