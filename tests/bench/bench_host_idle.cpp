@@ -7,6 +7,7 @@
 //   bench_host_idle [seconds]     (default 30)
 //   bench_host_idle --ticker      (the comparison process: a 10 ms timer, until signalled)
 
+#include "support/cpuclock.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/testbot.h"
@@ -27,68 +28,12 @@ namespace {
 
 constexpr int kPlayers = 5;
 
-// Nanoseconds every thread of the process has spent on a CPU, or -1.
-qint64 onCpuNs(qint64 pid)
-{
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    const QStringList ids = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    if (ids.isEmpty())
-        return -1;
-    qint64 total = 0;
-    for (const QString& id : ids) {
-        QFile schedstat(tasks.filePath(id + QStringLiteral("/schedstat")));
-        if (!schedstat.open(QIODevice::ReadOnly))
-            return -1;
-        bool ok = false;
-        total += schedstat.readAll().split(' ').value(0).toLongLong(&ok);
-        if (!ok)
-            return -1;
-    }
-    return total;
-}
-
-struct Sample {
-    double statSeconds;
-    qint64 cpuNs;
-};
-
-Sample sample(qint64 pid)
-{
-    return {support::cpuSecondsOf(pid), onCpuNs(pid)};
-}
-
-bool readable(const Sample& s)
-{
-    return s.statSeconds >= 0 && s.cpuNs >= 0;
-}
-
-void report(const char* what, const Sample& from, const Sample& to, double wallSeconds)
-{
-    const double stat = to.statSeconds - from.statSeconds;
-    const double precise = static_cast<double>(to.cpuNs - from.cpuNs) / 1e9;
-    std::printf("  %-28s utime+stime %.2f s, on-CPU %.4f s = %.4f %% of one core\n", what, stat,
-                precise, 100.0 * precise / wallSeconds);
-}
-
-int runTicker(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(10);
-    quint64 ticks = 0;
-    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start();
-    std::fprintf(stderr, "ticker: running\n");
-    return QCoreApplication::exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--ticker") == 0)
-        return runTicker(argc, argv);
+        return support::runTicker(argc, argv, 10);
 
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
@@ -123,12 +68,12 @@ int main(int argc, char** argv)
     // Let the logins' traffic settle before measuring.
     support::spinFor(1000);
     QElapsedTimer wall;
-    const Sample hostFrom = sample(host.pid());
-    const Sample tickerFrom = sample(ticker.pid());
+    const support::CpuSample hostFrom = support::cpuSample(host.pid());
+    const support::CpuSample tickerFrom = support::cpuSample(ticker.pid());
     wall.start();
     support::spinFor(seconds * 1000);
-    const Sample hostTo = sample(host.pid());
-    const Sample tickerTo = sample(ticker.pid());
+    const support::CpuSample hostTo = support::cpuSample(host.pid());
+    const support::CpuSample tickerTo = support::cpuSample(ticker.pid());
     const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
 
     bool connected = true;
@@ -139,11 +84,12 @@ int main(int argc, char** argv)
     const std::optional<int> exitCode = host.stop();
 
     std::printf("bench_host_idle: %d players logged in, no game, %.1f s\n", kPlayers, wallSeconds);
-    report("quillon-host:", hostFrom, hostTo, wallSeconds);
-    report("a 10 ms timer (comparison):", tickerFrom, tickerTo, wallSeconds);
+    support::reportCpu("quillon-host:", hostFrom, hostTo, wallSeconds);
+    support::reportCpu("a 10 ms timer (comparison):", tickerFrom, tickerTo, wallSeconds);
 
     bool ok = true;
-    if (!readable(hostFrom) || !readable(hostTo) || !readable(tickerFrom) || !readable(tickerTo)) {
+    if (!hostFrom.readable() || !hostTo.readable() || !tickerFrom.readable() ||
+        !tickerTo.readable()) {
         std::fprintf(stderr, "bench_host_idle: /proc figures could not be read\n");
         ok = false;
     }

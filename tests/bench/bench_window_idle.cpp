@@ -10,6 +10,7 @@
 //   bench_window_idle --ticker      (the comparison process: a 1 ms timer, until signalled)
 
 #include "e2e/desktop.h"
+#include "support/cpuclock.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/testbot.h"
@@ -28,63 +29,12 @@ namespace {
 constexpr int kSettleMs = 5000;
 constexpr double kTargetShare = 0.1; // per cent of one core
 
-// Nanoseconds the whole process has spent on a CPU, or -1. The process's CPU-time clock
-// counts threads that have ended too (Qt's pool threads end after 30 idle seconds, so a
-// sum over /proc/PID/task would lose their time).
-qint64 onCpuNs(qint64 pid)
-{
-    clockid_t clock{};
-    timespec now{};
-    if (::clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 ||
-        ::clock_gettime(clock, &now) != 0)
-        return -1;
-    return static_cast<qint64>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-struct Sample {
-    double statSeconds;
-    qint64 cpuNs;
-};
-
-Sample sample(qint64 pid)
-{
-    return {support::cpuSecondsOf(pid), onCpuNs(pid)};
-}
-
-bool readable(const Sample& s)
-{
-    return s.statSeconds >= 0 && s.cpuNs >= 0;
-}
-
-double report(const char* what, const Sample& from, const Sample& to, double wallSeconds)
-{
-    const double stat = to.statSeconds - from.statSeconds;
-    const double precise = static_cast<double>(to.cpuNs - from.cpuNs) / 1e9;
-    const double share = 100.0 * precise / wallSeconds;
-    std::printf("  %-34s utime+stime %.2f s, on-CPU %.4f s = %.4f %% of one core\n", what, stat,
-                precise, share);
-    return share;
-}
-
-int runTicker(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(1);
-    quint64 ticks = 0;
-    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start();
-    std::fprintf(stderr, "ticker: running\n");
-    return QCoreApplication::exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--ticker") == 0)
-        return runTicker(argc, argv);
+        return support::runTicker(argc, argv, 1);
 
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
@@ -116,12 +66,12 @@ int main(int argc, char** argv)
     // Start-up work (fonts, pictures, settings) is over well before this.
     support::spinFor(kSettleMs);
     QElapsedTimer wall;
-    const Sample windowFrom = sample(window.pid());
-    const Sample tickerFrom = sample(ticker.pid());
+    const support::CpuSample windowFrom = support::cpuSample(window.pid());
+    const support::CpuSample tickerFrom = support::cpuSample(ticker.pid());
     wall.start();
     support::spinFor(seconds * 1000);
-    const Sample windowTo = sample(window.pid());
-    const Sample tickerTo = sample(ticker.pid());
+    const support::CpuSample windowTo = support::cpuSample(window.pid());
+    const support::CpuSample tickerTo = support::cpuSample(ticker.pid());
     const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
     const bool stillRunning = window.isRunning();
     ticker.stop();
@@ -139,14 +89,15 @@ int main(int argc, char** argv)
     std::printf("bench_window_idle: solo player window (offscreen), logged in, idle; %.0f s "
                 "settle, %.1f s measured\n",
                 kSettleMs / 1000.0, wallSeconds);
-    const double share = report("quillon (window + own host):", windowFrom, windowTo, wallSeconds);
-    report("a 1 ms timer (comparison):", tickerFrom, tickerTo, wallSeconds);
+    const double share =
+        support::reportCpu("quillon (window + own host):", windowFrom, windowTo, wallSeconds);
+    support::reportCpu("a 1 ms timer (comparison):", tickerFrom, tickerTo, wallSeconds);
     std::printf("  target: under %.1f %% of one core: %s\n", kTargetShare,
                 share < kTargetShare ? "met" : "MISSED");
 
     bool ok = true;
-    if (!readable(windowFrom) || !readable(windowTo) || !readable(tickerFrom) ||
-        !readable(tickerTo)) {
+    if (!windowFrom.readable() || !windowTo.readable() || !tickerFrom.readable() ||
+        !tickerTo.readable()) {
         std::fprintf(stderr, "bench_window_idle: /proc figures could not be read\n");
         ok = false;
     }
