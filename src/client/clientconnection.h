@@ -58,9 +58,6 @@ public:
     bool phraseAllowed() const { return m_phraseAllowed; }
     void phraseSent();
 
-    // The host's address as this copy connects to it.
-    QString hostAddress() const { return m_sock.hostName(); }
-
 Q_SIGNALS:
     // The connection is gone ("Socket Closed"): the window closes.
     void closed();

@@ -1,10 +1,10 @@
 #include "client/gamedisplay.h"
 
-#include "client/pictures.h"
 #include "protocol/conversion.h"
 #include "protocol/fieldreader.h"
 #include "protocol/windows1252.h"
 #include "ui/colours.h"
+#include "ui/pictures.h"
 
 #include "ui_tchat.h"
 
@@ -43,20 +43,20 @@ GameDisplay::GameDisplay(Ui::Tchat& ui, ClientState& state, ChatView& chat,
         m_eyes[i] = board->findChild<QLabel*>(QStringLiteral("image_eyes%1").arg(n));
         setTextColour(m_names[i], protocol::rgbColour(128, 0, 0));
         setTextColour(m_scores[i], protocol::rgbColour(128, 0, 0));
-        m_eyes[i]->setPixmap(picture(QStringLiteral("eyes"), {14, 12}));
+        m_eyes[i]->setPixmap(ui::picture(QStringLiteral("eyes"), {14, 12}));
     }
-    m_ui.image_arrow->setPixmap(picture(QStringLiteral("arrow"), {12, 12}));
+    m_ui.image_arrow->setPixmap(ui::picture(QStringLiteral("arrow"), {12, 12}));
 
     QList<QPixmap> frames;
     for (int f = 1; f <= 5; ++f)
-        frames.append(picture(QStringLiteral("winner%1").arg(f), {120, 90}));
+        frames.append(ui::picture(QStringLiteral("winner%1").arg(f), {120, 90}));
     m_ui.image_winner->setFrames(frames);
 
     for (int c = 0; c < 7; ++c) {
         auto* button =
             m_ui.panel_pickcatagory->findChild<QToolButton*>(QStringLiteral("button_cat%1").arg(c));
         button->setProperty("tag", c);
-        button->setIcon(QIcon(picture(QStringLiteral("categorybutton%1").arg(c), {150, 28})));
+        button->setIcon(QIcon(ui::picture(QStringLiteral("categorybutton%1").arg(c), {150, 28})));
         connect(button, &QToolButton::clicked, this, [this, c] { categoryClicked(c); });
     }
 
@@ -298,9 +298,10 @@ void GameDisplay::getNextPlayer(const QByteArray& payload)
     // The guesser's tag shows what the host awards: two points in every category.
     m_ui.label_aguesser->setText(QStringLiteral("+2"));
 
-    m_ui.image_cat->setPixmap(category >= 0 && category <= 6
-                                  ? picture(QStringLiteral("category%1").arg(category), {100, 15})
-                                  : QPixmap());
+    m_ui.image_cat->setPixmap(
+        category >= 0 && category <= 6
+            ? ui::picture(QStringLiteral("category%1").arg(category), {100, 15})
+            : QPixmap());
     m_ui.label_answer->setText(mask);
     m_ui.ColorButton->setColour(protocol::kBlack);
     m_ui.penw->setText(QStringLiteral("3"));

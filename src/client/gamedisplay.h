@@ -57,7 +57,6 @@ public:
     // One second of the display clock.
     void clockTick();
     const DisplayClock& clock() const { return m_clock; }
-    bool clockRunning() const { return m_timer2.isActive(); }
 
     // The name shown in a row ("<Waiting>" when free); empty for slots without a row.
     QString rowName(int slot) const;

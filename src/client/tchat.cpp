@@ -1,7 +1,6 @@
 #include "client/tchat.h"
 
 #include "client/chattersounds.h"
-#include "client/pictures.h"
 #include "client/settingsfile.h"
 #include "client/windowgeometry.h"
 #include "host/hostserver.h"
@@ -11,6 +10,7 @@
 #include "protocol/windows1252.h"
 #include "ui/colourbutton.h"
 #include "ui/colours.h"
+#include "ui/pictures.h"
 
 #include "ui_tchat.h"
 
@@ -41,18 +41,18 @@ Tchat::Tchat(Services services, QWidget* parent)
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ui::toQColor(GameDisplay::kNoticeColour));
     palette.setBrush(QPalette::Window, QBrush(ui::toQColor(GameDisplay::kNoticeColour),
-                                              picture(QStringLiteral("background"), {64, 64})));
+                                              ui::picture(QStringLiteral("background"), {64, 64})));
     m_ui->centralwidget->setAutoFillBackground(true);
     m_ui->centralwidget->setPalette(palette);
     m_ui->centralwidget->setMinimumSize(kMinimumClientSize);
-    setWindowIcon(QIcon(picture(QStringLiteral("icon"), {64, 64})));
-    m_ui->clear->setIcon(QIcon(picture(QStringLiteral("trash"), {24, 24})));
-    m_ui->button_pass->setIcon(QIcon(picture(QStringLiteral("pass"), {16, 16})));
+    setWindowIcon(QIcon(ui::picture(QStringLiteral("icon"), {64, 64})));
+    m_ui->clear->setIcon(QIcon(ui::picture(QStringLiteral("trash"), {24, 24})));
+    m_ui->button_pass->setIcon(QIcon(ui::picture(QStringLiteral("pass"), {16, 16})));
     for (int k = 1; k <= 9; ++k) {
         auto* button = findChild<QToolButton*>(QStringLiteral("b_phrase%1").arg(k));
-        button->setIcon(QIcon(picture(QStringLiteral("phrase"), {25, 19})));
+        button->setIcon(QIcon(ui::picture(QStringLiteral("phrase"), {25, 19})));
     }
-    m_ui->b_phrase10->setIcon(QIcon(picture(QStringLiteral("sounds"), {25, 19})));
+    m_ui->b_phrase10->setIcon(QIcon(ui::picture(QStringLiteral("sounds"), {25, 19})));
     m_ui->UpDown1->setRange(0, 100);
     m_ui->UpDown1->setSingleStep(1);
     m_ui->UpDown1->setValue(3);

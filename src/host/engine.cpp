@@ -19,12 +19,6 @@ QString shown(const QByteArray& text)
     return protocol::fromWindows1252(text);
 }
 
-// A relay passes the sender's fields on untouched, so it is built from raw text.
-QByteArray rawMessage(const char* name, const QByteArray& payload)
-{
-    return QByteArray(name) + protocol::kSeparator + payload + protocol::kTerminator;
-}
-
 // The first field, also when it is the only one (no "+" follows it).
 QByteArray firstField(const QByteArray& payload)
 {
@@ -220,7 +214,9 @@ void HostEngine::relayChat(const QByteArray& payload, const char* name, const ch
 {
     protocol::FieldReader r(payload);
     const qint32 slot = r.nextInt();
-    m_players.toEveryone(rawMessage(name, m_players.nameOf(slot) + between + r.rest()));
+    // A relay passes the sender's text on untouched, so it is built from raw text.
+    m_players.toEveryone(
+        protocol::buildMessage(name, {m_players.nameOf(slot) + between + r.rest()}));
 }
 
 void HostEngine::startGame(const QByteArray& payload)
@@ -305,7 +301,7 @@ void HostEngine::justWatch(const QByteArray& payload)
 
 void HostEngine::playASound(const QByteArray& payload)
 {
-    m_players.toEveryone(rawMessage("CMD_playasound", payload));
+    m_players.toEveryone(protocol::buildMessage("CMD_playasound", {payload}));
 }
 
 } // namespace host

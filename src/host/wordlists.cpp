@@ -39,13 +39,4 @@ void WordLists::remove(int category, int index)
     m_lists.at(static_cast<size_t>(category)).removeAt(index);
 }
 
-bool WordLists::allEmpty() const
-{
-    for (const auto& list : m_lists) {
-        if (!list.isEmpty())
-            return false;
-    }
-    return true;
-}
-
 } // namespace host

@@ -27,7 +27,6 @@ public:
     int count(int category) const;
     const QByteArray& entry(int category, int index) const;
     void remove(int category, int index);
-    bool allEmpty() const;
 
 private:
     std::array<QList<QByteArray>, kCategories> m_lists;

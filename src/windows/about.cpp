@@ -1,28 +1,14 @@
 #include "windows/about.h"
 
+#include "ui/pictures.h"
+
 #include "ui_about.h"
 
-#include <QFile>
-#include <QImageReader>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPixmap>
 
 namespace windows {
-
-namespace {
-
-// The picture drawn at the size of the area it fills; null when the picture is missing.
-QPixmap pictureAtSize(const QString& resource, const QSize& size)
-{
-    if (!QFile::exists(resource))
-        return {};
-    QImageReader reader(resource);
-    reader.setScaledSize(size);
-    return QPixmap::fromImage(reader.read());
-}
-
-} // namespace
 
 QString AboutWindow::versionText()
 {
@@ -46,8 +32,7 @@ AboutWindow::AboutWindow(Shell& shell, QWidget* parent)
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(0xBA, 0xB8, 0x9C));
     setPalette(colours);
-    ui_->Image1->setPixmap(
-        pictureAtSize(QStringLiteral(":/pictures/about.svg"), ui_->Image1->size()));
+    ui_->Image1->setPixmap(ui::picture(QStringLiteral("about"), ui_->Image1->size()));
     ui_->version->setText(versionText());
     ui_->Label3->setText(QStringLiteral("Version ") + ui_->version->text() + QStringLiteral(".2"));
 

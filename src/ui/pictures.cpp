@@ -1,10 +1,10 @@
-#include "client/pictures.h"
+#include "ui/pictures.h"
 
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
 
-namespace client {
+namespace ui {
 
 QPixmap picture(const QString& name, QSize size)
 {
@@ -24,4 +24,4 @@ QPixmap picture(const QString& name, QSize size)
     return pixmap;
 }
 
-} // namespace client
+} // namespace ui

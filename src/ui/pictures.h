@@ -4,10 +4,10 @@
 #include <QSize>
 #include <QString>
 
-namespace client {
+namespace ui {
 
 // A picture of the program's own, rendered at `size` from ":/pictures/<name>.svg".
 // A missing picture gives an empty, transparent pixmap.
 QPixmap picture(const QString& name, QSize size);
 
-} // namespace client
+} // namespace ui
