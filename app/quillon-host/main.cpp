@@ -1,5 +1,6 @@
-// The dedicated host: the game's host engine without a player window. The first
-// connection holds slot 1 and with it the host's privileges.
+// The dedicated host: the game's host engine without a player window. Whoever holds slot 1
+// (the first connection, then the first to take a free slot 1) has the host's privileges;
+// the turns go on among those connected when slot 1 is empty.
 #include "host/hostserver.h"
 #include "protocol/tsock.h"
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
     host::HostServer::Options options;
     options.port = static_cast<quint16>(port);
     options.secondMs = secondMs;
+    options.dedicated = true;
     host::HostServer server(options);
     protocol::TSock::setUnhandledErrorHandler([](const QString& text) {
         std::fprintf(stderr, "quillon-host: error: %s\n", qUtf8Printable(text));

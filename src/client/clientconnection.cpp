@@ -3,6 +3,9 @@
 #include "protocol/conversion.h"
 #include "protocol/lobby.h"
 #include "protocol/message.h"
+#include "protocol/windows1252.h"
+
+#include <cstdio>
 
 namespace client {
 
@@ -28,9 +31,10 @@ ClientConnection::ClientConnection(MessageSink& sink, QObject* parent)
     m_sinceTick.start();
 }
 
-void ClientConnection::open(const QString& hostAddress)
+void ClientConnection::open(const QString& hostAddress, quint16 port)
 {
     m_sock.setHostName(hostAddress);
+    m_sock.setPortName(QString::number(port));
     m_sock.open();
 }
 
@@ -60,6 +64,8 @@ void ClientConnection::sockInfo(SocketInfo, const QString& text)
 void ClientConnection::receive(QByteArrayView bytes)
 {
     m_framer.feed(bytes, [this](QByteArrayView m) { m_queue.push(m); });
+    if (m_queue.bytes() > kMaxQueuedBytes)
+        m_sock.setInputHeld(true);
     if (!m_timer1.isActive() && !m_paused && m_sinceTick.elapsed() >= kTickMs)
         drainTick();
     schedule();
@@ -68,8 +74,10 @@ void ClientConnection::receive(QByteArrayView bytes)
 void ClientConnection::drainTick()
 {
     m_sinceTick.restart();
-    const protocol::QueuedLine line = m_queue.take();
-    const protocol::Entry entry = protocol::splitEntry(line.text);
+    const QByteArray line = m_queue.take();
+    if (m_sock.inputHeld() && m_queue.bytes() <= kMaxQueuedBytes / 2)
+        m_sock.setInputHeld(false);
+    const protocol::Entry entry = protocol::splitEntry(line);
     if (!entry.name.isEmpty()) {
         const protocol::MessageSpec* def =
             protocol::findMessage(protocol::Direction::ToPlayer, entry.name);
@@ -78,7 +86,9 @@ void ClientConnection::drainTick()
             try {
                 m_sink.handleMessage(def->id, entry.payload);
             } catch (const protocol::ConversionError& e) {
-                Q_EMIT badMessage(QString::fromLatin1(e.what()));
+                // What the handler did before the bad field stays done, as on the host.
+                log(QStringLiteral("dropped \"%1\": %2")
+                        .arg(protocol::printable(line), protocol::printable(e.what())));
             }
         }
     }
@@ -110,6 +120,16 @@ void ClientConnection::setPaused(bool paused)
 {
     m_paused = paused;
     schedule();
+}
+
+void ClientConnection::log(const QString& line)
+{
+    if (m_logSink) {
+        m_logSink(line);
+        return;
+    }
+    std::fprintf(stderr, "quillon: %s\n", qUtf8Printable(line));
+    std::fflush(stderr);
 }
 
 void ClientConnection::phraseSent()

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace client {
 
 // Receives the host's messages one per drain tick, in order.
@@ -25,18 +27,26 @@ public:
 // or the quick-phrase pause is counting its ticks. A message that arrives while the timer
 // is idle is handled at once, so an idle window costs nothing and a busy one still takes
 // exactly one message per tick.
+//
+// The host is a peer like any other: a malformed message stops its handler at the bad
+// field and is logged, never shown in a box (draining goes on), and when more than
+// kMaxQueuedBytes wait unhandled the socket is no longer read until half of them are
+// handled, so a flood costs the window no memory; nothing is dropped and the order stays.
 class ClientConnection : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 1;
     // Ticks a quick phrase must wait after the last one.
     static constexpr int kPhrasePauseTicks = 100;
+    // An honest host's biggest burst, a newcomer's replay of a long turn's drawing, is a few
+    // hundred kilobytes.
+    static constexpr qsizetype kMaxQueuedBytes = 1024 * 1024;
 
     explicit ClientConnection(MessageSink& sink, QObject* parent = nullptr);
 
-    // Starts connecting to the host's game port. Throws protocol::ESockException when the
-    // address cannot be read ("Host Lookup - Could Not Find Host Entry").
-    void open(const QString& hostAddress);
+    // Starts connecting to the host. Throws protocol::ESockException when the address
+    // cannot be read ("Host Lookup - Could Not Find Host Entry").
+    void open(const QString& hostAddress, quint16 port);
     // The lobby link: connected once, never read or written, held until the program ends.
     void openLobbyLink();
     bool lobbyLinkOpened() const { return m_sock11.hasHandle(); }
@@ -49,6 +59,11 @@ public:
     // One drain step: at most one message.
     void drainTick();
     bool hasQueuedMessages() const { return !m_queue.isEmpty(); }
+    qsizetype queuedBytes() const { return m_queue.bytes(); }
+    bool readingHeld() const { return m_sock.inputHeld(); }
+
+    // Where dropped messages are reported (standard error unless set).
+    void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
 
     // While a message box is open nothing is drained, so no handler runs behind it.
     void setPaused(bool paused);
@@ -61,13 +76,12 @@ public:
 Q_SIGNALS:
     // The connection is gone ("Socket Closed"): the window closes.
     void closed();
-    // A handler stopped at a field that should be a number.
-    void badMessage(const QString& text);
 
 private:
     void sockInfo(protocol::SocketInfo kind, const QString& text);
     void onTimer1();
     void schedule();
+    void log(const QString& line);
 
     MessageSink& m_sink;
     protocol::TSock m_sock;
@@ -79,6 +93,7 @@ private:
     bool m_paused = false;
     bool m_phraseAllowed = true;
     int m_phraseTicks = 0;
+    std::function<void(const QString&)> m_logSink;
 };
 
 } // namespace client

@@ -65,7 +65,6 @@ Tchat::Tchat(Services services, QWidget* parent)
     m_display->setCloseWindow([this] { closeSoon(); });
 
     connect(m_connection, &ClientConnection::closed, this, &Tchat::closeSoon);
-    connect(m_connection, &ClientConnection::badMessage, this, &Tchat::inform);
     setUpMenus();
     setUpRowMenus();
 }
@@ -260,7 +259,8 @@ void Tchat::hostpress()
     }
     m_state.loginName = m_state.playerName;
     m_state.hosting = true;
-    m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress));
+    m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress),
+                       protocol::lobby::kGamePort);
     m_ui->button_start->show();
     m_ui->StartGame1->setEnabled(true);
 }
@@ -268,7 +268,8 @@ void Tchat::hostpress()
 void Tchat::joinpress()
 {
     m_state.loginName = m_state.playerName;
-    m_connection->open(m_state.hostAddress);
+    const protocol::lobby::Endpoint host = protocol::lobby::readEndpoint(m_state.hostAddress);
+    m_connection->open(host.host, host.port);
 }
 
 void Tchat::buttonStartClick()

@@ -4,35 +4,52 @@
 
 namespace host {
 
-void DrawingRecord::append(int slot, QByteArray text)
+qsizetype& DrawingRecord::shareOf(Owner owner)
+{
+    for (auto& [o, bytes] : m_shares) {
+        if (o == owner)
+            return bytes;
+    }
+    return m_shares.emplace_back(owner, 0).second;
+}
+
+void DrawingRecord::append(Owner owner, QByteArray text)
 {
     m_bytes += text.size();
-    m_bytesBySlot[index(slot)] += text.size();
-    m_lines.push_back({slot, std::move(text)});
+    shareOf(owner) += text.size();
+    m_lines.push_back({owner, std::move(text)});
 }
 
 void DrawingRecord::clear()
 {
     m_lines.clear();
     m_bytes = 0;
-    m_bytesBySlot.fill(0);
+    m_shares.clear();
 }
 
-void DrawingRecord::removeFrom(int slot)
+void DrawingRecord::removeFrom(Owner owner)
 {
-    std::erase_if(m_lines, [slot](const Line& l) { return l.slot == slot; });
-    m_bytes -= m_bytesBySlot[index(slot)];
-    m_bytesBySlot[index(slot)] = 0;
+    std::erase_if(m_lines, [owner](const Line& l) { return l.owner == owner; });
+    std::erase_if(m_shares, [&](const auto& share) {
+        if (share.first != owner)
+            return false;
+        m_bytes -= share.second;
+        return true;
+    });
 }
 
-int DrawingRecord::largestShare(int slot, qsizetype extra) const
+DrawingRecord::Owner DrawingRecord::largestShare(Owner owner, qsizetype extra) const
 {
-    int largest = slot;
-    qsizetype most = m_bytesBySlot[index(slot)] + extra;
-    for (size_t s = 1; s < kSlots; ++s) {
-        if (m_bytesBySlot[s] > most) {
-            most = m_bytesBySlot[s];
-            largest = static_cast<int>(s);
+    Owner largest = owner;
+    qsizetype most = extra;
+    for (const auto& [o, bytes] : m_shares) {
+        if (o == owner)
+            most += bytes;
+    }
+    for (const auto& [o, bytes] : m_shares) {
+        if (o != owner && bytes > most) {
+            most = bytes;
+            largest = o;
         }
     }
     return largest;

@@ -14,10 +14,25 @@ using protocol::MessageId;
 
 namespace {
 
+// Text from the wire as it goes into the operator's log: one line, whatever it holds.
 QString shown(const QByteArray& text)
 {
-    return protocol::fromWindows1252(text);
+    return protocol::printable(text, limits::kMaxNameLength);
 }
+
+// A name as the table keeps it: no control characters (a newline would forge lines in
+// logs and lists) and at most kMaxNameLength characters.
+QByteArray tableName(QByteArray name)
+{
+    name.truncate(limits::kMaxNameLength);
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
+            c = '?';
+    }
+    return name;
+}
+
+const QByteArray kDrawing = "drawing";
 
 // The first field, also when it is the only one (no "+" follows it).
 QByteArray firstField(const QByteArray& payload)
@@ -28,17 +43,25 @@ QByteArray firstField(const QByteArray& payload)
 
 } // namespace
 
-HostEngine::HostEngine(Outbound& out, RandomSource& random, WordLists lists)
-    : m_out(out), m_players(out), m_game(m_players, random, std::move(lists))
-{}
+HostEngine::HostEngine(Outbound& out, RandomSource& random, WordLists lists, Options options)
+    : m_out(out), m_options(options), m_players(out), m_game(m_players, random, std::move(lists))
+{
+    m_game.setDedicated(options.dedicated);
+}
 
-int HostEngine::admit()
+int HostEngine::admit(qint64 nowMs)
 {
     const int slot = m_players.admit();
-    if (slot == 0)
+    if (slot == 0) {
         m_out.log(QStringLiteral("table full: connection refused"));
-    else
-        m_out.log(QStringLiteral("slot %1: connected").arg(slot));
+        return 0;
+    }
+    Link& l = link(slot);
+    l = Link{};
+    l.id = ++m_lastConnectionId;
+    l.loginDeadlineMs = nowMs + m_options.loginTimeoutMs;
+    l.budget.reset(nowMs);
+    m_out.log(QStringLiteral("slot %1: connected").arg(slot));
     return slot;
 }
 
@@ -47,16 +70,43 @@ void HostEngine::welcome(int slot)
     m_players.to(slot, buildMessage(MessageId::SendLoginInfo, {slot}));
 }
 
-void HostEngine::lineReceived(int slot, QByteArrayView line)
+void HostEngine::lineReceived(int slot, QByteArrayView line, qint64 nowMs)
 {
     if (!m_players.isConnected(slot))
         return;
+    if (!link(slot).budget.spend(nowMs)) {
+        disconnect(slot, QStringLiteral("Excess Flood: more than %1 lines a second")
+                             .arg(limits::kLinesPerSecond));
+        return;
+    }
     if (m_queue.countFrom(slot) >= limits::kMaxQueuedLinesPerConnection) {
-        disconnect(slot, QStringLiteral("more than %1 unhandled lines (flood)")
+        disconnect(slot, QStringLiteral("Excess Flood: more than %1 unhandled lines")
                              .arg(limits::kMaxQueuedLinesPerConnection));
         return;
     }
-    m_queue.push(line, slot);
+    m_queue.push(slot, line);
+}
+
+qint64 HostEngine::nextLoginDeadline() const
+{
+    qint64 next = -1;
+    m_players.forEachConnected([&](int slot) {
+        const Link& l = m_links[static_cast<size_t>(slot)];
+        if (l.loginDeadlineMs >= 0 && (next < 0 || l.loginDeadlineMs < next))
+            next = l.loginDeadlineMs;
+    });
+    return next;
+}
+
+void HostEngine::expireLogins(qint64 nowMs)
+{
+    m_players.forEachConnected([&](int slot) {
+        Link& l = link(slot);
+        if (l.loginDeadlineMs >= 0 && l.loginDeadlineMs <= nowMs) {
+            l.loginDeadlineMs = -1; // asked once; the close follows as an event of its own
+            disconnect(slot, QStringLiteral("no login within %1 ms").arg(m_options.loginTimeoutMs));
+        }
+    });
 }
 
 void HostEngine::disconnect(int slot, const QString& why)
@@ -80,7 +130,9 @@ void HostEngine::connectionClosed(int slot)
             slot, buildMessage(MessageId::PlayerDisconnected, {slot, player->name}));
     }
     m_players.release(slot);
-    if (m_game.running() && slot == m_game.drawer() && m_players.isConnected(1))
+    link(slot) = Link{};
+    if (m_game.running() && slot == m_game.drawer() &&
+        (m_players.isConnected(1) || m_options.dedicated))
         m_game.findPlayer();
 }
 
@@ -88,14 +140,14 @@ void HostEngine::drainTick()
 {
     if (m_queue.isEmpty())
         return;
-    const protocol::QueuedLine line = m_queue.take();
+    const FairQueue::Line line = m_queue.take();
     const protocol::Entry entry = protocol::splitEntry(line.text);
     if (entry.name.isEmpty())
         return;
     try {
-        dispatch(line.origin, entry.name, entry.payload);
+        dispatch(line.slot, entry.name, entry.payload);
     } catch (const protocol::ConversionError& e) {
-        drop(line.origin, line.text, QString::fromLatin1(e.what()));
+        drop(line.slot, line.text, QString::fromLatin1(e.what()));
     }
 }
 
@@ -103,7 +155,7 @@ void HostEngine::drop(int origin, const QByteArray& line, const QString& why)
 {
     m_out.log(QStringLiteral("slot %1: dropped \"%2\": %3")
                   .arg(origin)
-                  .arg(shown(line.left(80)))
+                  .arg(protocol::printable(line))
                   .arg(why));
 }
 
@@ -113,18 +165,29 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
     if (!def)
         return; // not a message the host handles
 
+    const auto refuse = [&](const QString& why) {
+        drop(origin, name + '+' + payload, why);
+    };
+
     // The first field names the sender (for a watching request, the slot it concerns).
     const qint32 named = protocol::toInt(firstField(payload));
     const bool actsOnOther = def->id == MessageId::JustWatch && origin == 1;
-    if (named != origin && !actsOnOther) {
-        drop(origin, name + '+' + payload,
-             QStringLiteral("slot field %1 is not the sender's slot").arg(named));
-        return;
-    }
+    if (named != origin && !actsOnOther)
+        return refuse(QStringLiteral("slot field %1 is not the sender's slot").arg(named));
+
+    // Rights the windows already respect, enforced.
+    if (def->id == MessageId::LoginInfo && link(origin).loggedIn)
+        return refuse(QStringLiteral("logged in already"));
+    if (def->id == MessageId::StartGameToHost && origin != 1)
+        return refuse(QStringLiteral("only slot 1 starts a game"));
+    if (def->id == MessageId::Answer && origin > PlayerTable::kBoardSlots)
+        return refuse(QStringLiteral("a spectator does not guess"));
+    if (def->id == MessageId::Answer && origin == m_game.drawer() && m_game.turnState() == kDrawing)
+        return refuse(QStringLiteral("the drawer does not guess"));
 
     switch (def->id) {
     case MessageId::LoginInfo:
-        return receivedLoginInfo(payload);
+        return receivedLoginInfo(origin, payload);
     case MessageId::KickHim:
         return kickHim(payload);
     case MessageId::ChatToHost:
@@ -159,15 +222,17 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
     }
 }
 
-void HostEngine::receivedLoginInfo(const QByteArray& payload)
+void HostEngine::receivedLoginInfo(int origin, const QByteArray& payload)
 {
     const protocol::Fields f = readMessage(MessageId::LoginInfo, payload);
     const int slot = f.integer(0);
     const QByteArray& version = f.text(1);
-    const QByteArray& name = f.text(2);
+    const QByteArray name = tableName(f.text(2));
     Player* player = m_players.at(slot);
     if (!player)
         return;
+    link(origin).loggedIn = true;
+    link(origin).loginDeadlineMs = -1;
     player->name = name;
     player->connected = true;
     m_out.log(QStringLiteral("slot %1: logged in as \"%2\" (version %3)")
@@ -243,22 +308,28 @@ void HostEngine::refreshPlayerList()
 
 void HostEngine::relayStroke(int origin, const char* name, const QByteArray& payload)
 {
-    const qint32 slot = protocol::toInt(protocol::FieldReader(payload).take());
+    // Only the drawer's strokes during a game are relayed, and the record holds exactly
+    // what was relayed: what nobody else saw is not replayed to newcomers either.
+    if (!m_game.running() || origin != m_game.drawer())
+        return;
     const QByteArray line = name + ('+' + payload);
     DrawingRecord& record = m_game.drawingRecord();
+    const DrawingRecord::Owner sender = link(origin).id;
     if (record.bytes() + line.size() > limits::kMaxDrawingRecordBytes) {
         // Whoever filled the record goes, with its strokes; that need not be the sender
-        // of the line that meets the limit.
-        const int flooder = record.largestShare(origin, line.size());
-        disconnect(flooder, QStringLiteral("filled the drawing record (%1 bytes)")
-                                .arg(limits::kMaxDrawingRecordBytes));
-        record.removeFrom(flooder);
-        if (flooder == origin)
+        // of the line that meets the limit, and may be a connection that is gone.
+        const DrawingRecord::Owner filler = record.largestShare(sender, line.size());
+        record.removeFrom(filler);
+        m_players.forEachConnected([&](int slot) {
+            if (link(slot).id == filler)
+                disconnect(slot, QStringLiteral("filled the drawing record (%1 bytes)")
+                                     .arg(limits::kMaxDrawingRecordBytes));
+        });
+        if (filler == sender)
             return;
     }
-    record.append(origin, line);
-    if (m_game.running() && slot == m_game.drawer())
-        m_players.toEveryoneExcept(slot, line + protocol::kTerminator);
+    record.append(sender, line);
+    m_players.toEveryoneExcept(origin, line + protocol::kTerminator);
 }
 
 void HostEngine::clearMain(const QByteArray& payload)

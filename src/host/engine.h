@@ -1,39 +1,61 @@
 #pragma once
 
+#include "host/fairqueue.h"
 #include "host/game.h"
+#include "host/limits.h"
+#include "host/linebudget.h"
 #include "host/outbound.h"
 #include "host/playertable.h"
 #include "host/wordlists.h"
-#include "protocol/receivequeue.h"
 
 #include <QByteArray>
+
+#include <array>
 
 namespace host {
 
 // The host's rules without sockets or timers: admission and login, dispatch of the
-// thirteen messages players send, relays, the drawing record and the game itself.
+// thirteen messages players send, relays, the drawing record and the game itself. Time
+// comes in as milliseconds of a steady clock with the calls that need it.
 //
 // Every received line is bound to the slot of the connection that delivered it. A line
 // whose slot field names another slot is dropped, except where the hosting participant
-// (slot 1) acts on others: removing a player, or switching someone to watching.
+// (slot 1) acts on others: removing a player, or switching someone to watching. Lines are
+// taken from the connections in turn, and a connection that floods, never logs in or
+// fills the drawing record is dropped.
 class HostEngine {
 public:
     // The version text both sides compare at login.
     static constexpr char kVersion[] = "2.2.7";
 
-    HostEngine(Outbound& out, RandomSource& random, WordLists lists);
+    struct Options {
+        // No player window hosts (quillon-host): the turns go on while slot 1 is empty.
+        bool dedicated = false;
+        // How long an admitted connection may take to log in.
+        qint64 loginTimeoutMs = limits::kLoginSeconds * 1000;
+    };
+
+    HostEngine(Outbound& out, RandomSource& random, WordLists lists, Options options);
+    HostEngine(Outbound& out, RandomSource& random, WordLists lists)
+        : HostEngine(out, random, std::move(lists), Options{})
+    {}
 
     void setSolo(bool solo) { m_game.setSolo(solo); }
 
     // A connection is waiting: its slot, or 0 when all fifteen are taken (the caller
     // sends it CMD_full and closes it).
-    int admit();
+    int admit(qint64 nowMs);
     // The admitted connection is ready to hear its slot number.
     void welcome(int slot);
     // One complete message (without terminator) from the connection in `slot`.
-    void lineReceived(int slot, QByteArrayView line);
+    void lineReceived(int slot, QByteArrayView line, qint64 nowMs);
     // The slot's connection has closed, whoever closed it.
     void connectionClosed(int slot);
+
+    // When the next admitted connection runs out of time to log in; -1 when none waits.
+    qint64 nextLoginDeadline() const;
+    // Closes the connections whose time to log in is over.
+    void expireLogins(qint64 nowMs);
 
     // Handles at most one queued line.
     void drainTick();
@@ -46,11 +68,20 @@ public:
     const Game& game() const { return m_game; }
 
 private:
+    // What the engine knows of the connection in a slot, beyond the player table.
+    struct Link {
+        DrawingRecord::Owner id = 0; // serial number of the connection; 0: none
+        bool loggedIn = false;
+        qint64 loginDeadlineMs = -1; // until the login; -1 when none is awaited
+        LineBudget budget;
+    };
+
     void dispatch(int origin, const QByteArray& name, const QByteArray& payload);
     void drop(int origin, const QByteArray& line, const QString& why);
     void disconnect(int slot, const QString& why);
+    Link& link(int slot) { return m_links[static_cast<size_t>(slot)]; }
 
-    void receivedLoginInfo(const QByteArray& payload);
+    void receivedLoginInfo(int origin, const QByteArray& payload);
     void kickHim(const QByteArray& payload);
     void relayChat(const QByteArray& payload, const char* name, const char* between);
     void startGame(const QByteArray& payload);
@@ -61,9 +92,12 @@ private:
     void refreshPlayerList();
 
     Outbound& m_out;
+    Options m_options;
     PlayerTable m_players;
     Game m_game;
-    protocol::ReceiveQueue m_queue;
+    FairQueue m_queue;
+    std::array<Link, PlayerTable::kSlots + 1> m_links{}; // index 0 unused
+    DrawingRecord::Owner m_lastConnectionId = 0;
 };
 
 } // namespace host

@@ -1,5 +1,6 @@
 #include "host/game.h"
 
+#include "host/limits.h"
 #include "host/phrase.h"
 #include "protocol/catalogue.h"
 
@@ -34,6 +35,8 @@ void Game::start(int starter, bool team, qint32 target, qint32 seconds)
 {
     m_team = team;
     m_target = target;
+    // Every window counts the turn down from the echoed value, so the bounded one goes out.
+    seconds = std::clamp(seconds, limits::kMinTurnSeconds, limits::kMaxTurnSeconds);
     m_turnSeconds = seconds;
     m_players.toEveryone(buildMessage(MessageId::StartGame, {starter, team, target, seconds}));
     m_drawer = 0;
@@ -45,7 +48,7 @@ void Game::findPlayer()
 {
     m_record.clear();
     m_turnState = "picking";
-    if (m_players.isConnected(1)) {
+    if (m_players.isConnected(1) || m_dedicated) {
         // Advance through the slots, wrapping after the highest one handed out. At most one
         // full round: when nobody may draw, the game ends instead of spinning forever.
         const int high = m_players.highSlot();
@@ -232,7 +235,9 @@ bool Game::checkForWin()
 
 void Game::answer(int slot, const QByteArray& guessText)
 {
-    if (m_solved)
+    // Only a phrase being drawn is judged: a game that ended, even quietly with its phrase
+    // unsolved, stays ended.
+    if (m_solved || m_turnState != "drawing")
         return;
     const QByteArray guess = phrase::upperLetters(guessText);
     m_players.forEachConnected([&](int s) {

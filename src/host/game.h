@@ -23,8 +23,12 @@ public:
 
     // In a solo practice game a pass draws from the first ten entries and removes nothing.
     void setSolo(bool solo) { m_solo = solo; }
+    // Without a player window hosting, nobody's departure ends the host, so the turns go on
+    // while slot 1 is empty instead of waiting for it.
+    void setDedicated(bool dedicated) { m_dedicated = dedicated; }
 
-    // Message handlers; the fields are read and the sender checked by the caller.
+    // Message handlers; the fields are read and the sender checked by the caller. The
+    // seconds per turn are kept within limits::kMinTurnSeconds..kMaxTurnSeconds.
     void start(int starter, bool team, qint32 target, qint32 seconds);
     void pickCategory(int slot, qint32 category);
     void pass(int slot);
@@ -77,6 +81,7 @@ private:
     WordLists m_lists;
     const WordLists m_pristine;
     bool m_solo = false;
+    bool m_dedicated = false;
 
     bool m_running = false;
     bool m_team = false;

@@ -5,16 +5,31 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace host {
 
 using protocol::SocketInfo;
 using protocol::TSock;
 
+namespace {
+
+HostEngine::Options engineOptions(const HostServer::Options& options)
+{
+    HostEngine::Options o;
+    o.dedicated = options.dedicated;
+    // The login time is counted in the host's clock seconds, like every other time.
+    o.loginTimeoutMs = qint64{limits::kLoginSeconds} * options.secondMs;
+    return o;
+}
+
+} // namespace
+
 HostServer::HostServer(Options options, QObject* parent)
-    : QObject(parent), m_options(options), m_engine(*this, m_random, WordLists::builtIn()),
-      m_sock1(this)
+    : QObject(parent), m_options(options),
+      m_engine(*this, m_random, WordLists::builtIn(), engineOptions(options)), m_sock1(this)
 {
     m_engine.setSolo(options.solo);
     m_sock1.setPortName(QString::number(options.port));
@@ -31,7 +46,13 @@ HostServer::HostServer(Options options, QObject* parent)
     m_roundtime.setInterval(options.secondMs);
     m_roundtime.setTimerType(Qt::PreciseTimer);
     connect(&m_roundtime, &QTimer::timeout, this, &HostServer::roundtimeTimer);
+    m_loginTimer.setSingleShot(true);
+    connect(&m_loginTimer, &QTimer::timeout, this, [this] {
+        m_engine.expireLogins(m_uptime.elapsed());
+        syncLoginTimer();
+    });
     m_sinceDrain.start();
+    m_uptime.start();
 }
 
 HostServer::~HostServer()
@@ -50,8 +71,8 @@ void HostServer::stop()
     if (m_sock1.listen())
         m_sock1.setListen(false);
     for (int slot = 1; slot <= PlayerTable::kSlots; ++slot) {
-        if (connectionOf(slot))
-            closeNow(slot);
+        if (TSock* sock = connectionOf(slot))
+            closeNow(slot, sock);
     }
 }
 
@@ -66,7 +87,7 @@ void HostServer::sock1Accept()
     TSock* sock = nullptr;
     if (!m_sock1.accept(sock))
         return;
-    const int slot = m_engine.admit();
+    const int slot = m_engine.admit(m_uptime.elapsed());
     if (slot == 0) {
         sock->send(protocol::buildMessage(protocol::MessageId::Full, {}));
         sock->close(); // the bytes still go out; the connection lingers until they have
@@ -89,6 +110,7 @@ void HostServer::sock1Accept()
     m_closing[index] = false;
     m_engine.welcome(slot);
     syncClock();
+    syncLoginTimer();
 }
 
 void HostServer::sock1Read(TSock* sock)
@@ -99,7 +121,7 @@ void HostServer::sock1Read(TSock* sock)
         return;
     m_framers[static_cast<size_t>(slot)].feed(bytes, [&](QByteArrayView line) {
         if (!m_closing[static_cast<size_t>(slot)])
-            m_engine.lineReceived(slot, line);
+            m_engine.lineReceived(slot, line, m_uptime.elapsed());
     });
     drainSoon();
     syncClock();
@@ -146,6 +168,17 @@ void HostServer::syncClock()
         m_roundtime.start(); // switched on anew: a full second until the next tick
     }
     m_clockStarts = m_engine.clockStarts();
+}
+
+void HostServer::syncLoginTimer()
+{
+    const qint64 deadline = m_engine.nextLoginDeadline();
+    if (deadline < 0) {
+        m_loginTimer.stop();
+        return;
+    }
+    const qint64 wait = std::max<qint64>(0, deadline - m_uptime.elapsed());
+    m_loginTimer.start(static_cast<int>(std::min<qint64>(wait, std::numeric_limits<int>::max())));
 }
 
 void HostServer::tempsockDisconnect(TSock* sock)
@@ -196,16 +229,19 @@ void HostServer::send(int slot, const QByteArray& message)
 void HostServer::close(int slot)
 {
     // The rules ask for a close in the middle of their work; it happens right after, so the
-    // departure is handled as an event of its own and never inside another handler.
-    if (!connectionOf(slot) || m_closing[static_cast<size_t>(slot)])
+    // departure is handled as an event of its own and never inside another handler. It is
+    // bound to the connection asked about: if that one leaves first and a newcomer takes
+    // the slot meanwhile, the newcomer stays.
+    TSock* sock = connectionOf(slot);
+    if (!sock || m_closing[static_cast<size_t>(slot)])
         return;
     m_closing[static_cast<size_t>(slot)] = true;
-    QTimer::singleShot(0, this, [this, slot] { closeNow(slot); });
+    QTimer::singleShot(0, sock, [this, slot, sock] { closeNow(slot, sock); });
 }
 
-void HostServer::closeNow(int slot)
+void HostServer::closeNow(int slot, TSock* sock)
 {
-    if (TSock* sock = connectionOf(slot))
+    if (connectionOf(slot) == sock)
         sock->close(); // reports "Socket Closed", which releases the slot
 }
 

@@ -21,8 +21,9 @@ namespace host {
 // on the GUI thread's event loop.
 //
 // Idle costs nothing: the drain timer runs only while lines wait, the clock only during a
-// game. A line arriving at an idle host is handled at once when the last tick is at least
-// a tick's length ago, so it does not wait for a timer to come round.
+// game, the login timer only while a connection has yet to log in. A line arriving at an
+// idle host is handled at once when the last tick is at least a tick's length ago, so it
+// does not wait for a timer to come round.
 class HostServer : public QObject, private Outbound {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
         quint16 port = protocol::lobby::kGamePort; // 0: any free port (tests)
         int secondMs = 1000;                       // length of the clock's second
         bool solo = false;
+        bool dedicated = false; // no player window hosts (quillon-host)
     };
 
     explicit HostServer(Options options, QObject* parent = nullptr);
@@ -65,8 +67,9 @@ private:
 
     void drainSoon();
     void syncClock();
+    void syncLoginTimer();
     protocol::TSock* connectionOf(int slot) const;
-    void closeNow(int slot);
+    void closeNow(int slot, protocol::TSock* sock);
 
     Options m_options;
     SystemRandom m_random;
@@ -78,7 +81,9 @@ private:
     std::array<bool, PlayerTable::kSlots + 1> m_closing{};
     QTimer m_socktimer;
     QTimer m_roundtime;
+    QTimer m_loginTimer; // runs only while an admitted connection has not logged in
     QElapsedTimer m_sinceDrain;
+    QElapsedTimer m_uptime; // the engine's clock
     quint64 m_clockStarts = 0;
     std::function<void(const QString&)> m_logSink;
 };

@@ -23,4 +23,16 @@ CommandLine readCommandLine(const QStringList& arguments)
     return line;
 }
 
+Endpoint readEndpoint(const QString& address)
+{
+    const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+    if (colon > 0) {
+        bool ok = false;
+        const uint port = address.mid(colon + 1).toUInt(&ok);
+        if (ok && port >= 1 && port <= 65535)
+            return {address.left(colon), static_cast<quint16>(port)};
+    }
+    return {address, kGamePort};
+}
+
 } // namespace protocol::lobby

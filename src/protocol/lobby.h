@@ -46,4 +46,13 @@ struct CommandLine {
 // third are ignored.
 CommandLine readCommandLine(const QStringList& arguments);
 
+// Where a joining copy connects: the command line's host address, a dotted IPv4 address or
+// a host name, may end in ":" and a port for a table on another port than the game's (a
+// dedicated host started with --port). Without a readable port the whole text is the host.
+struct Endpoint {
+    QString host;
+    quint16 port = kGamePort;
+};
+Endpoint readEndpoint(const QString& address);
+
 } // namespace protocol::lobby

@@ -451,6 +451,8 @@ void TSock::attach(QTcpSocket* socket)
 {
     m_socket = socket;
     socket->setParent(this);
+    // Qt then reads at most a chunk ahead of us, and stops reading while we hold the input.
+    socket->setReadBufferSize(kReadChunk);
     connect(socket, &QAbstractSocket::connected, this, [this] {
         notify({Note::Connected, m_generation});
     });
@@ -540,9 +542,20 @@ QByteArray TSock::receive()
     return std::exchange(m_input, {});
 }
 
-void TSock::onRead()
+void TSock::setInputHeld(bool held)
 {
-    if (!m_socket)
+    if (m_inputHeld == held)
+        return;
+    m_inputHeld = held;
+    if (!held && m_socket && m_socket->bytesAvailable() > 0) {
+        m_pending.push_back({Note::Read, m_generation});
+        scheduleDrain();
+    }
+}
+
+void TSock::onRead(bool evenIfHeld)
+{
+    if (!m_socket || (m_inputHeld && !evenIfHeld))
         return;
     const QByteArray bytes = m_socket->readAll();
     if (bytes.isEmpty())
@@ -618,9 +631,10 @@ void TSock::endConnection(int wsaCode)
         }
     };
 
-    // Input Qt holds that was not announced yet is delivered before the end.
+    // Input Qt holds that was not announced yet is delivered before the end, also while the
+    // owner holds the input: after the end it would be lost.
     if (m_socket && m_socket->bytesAvailable() > 0) {
-        guarded([this] { onRead(); });
+        guarded([this] { onRead(true); });
         if (!self)
             return;
     }

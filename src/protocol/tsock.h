@@ -132,6 +132,15 @@ public:
     qint64 pendingOutput() const;
     // Bytes received and not yet taken by receive.
     qint64 pendingInput() const { return m_input.size(); }
+    // Holding the input: while held, nothing more is read from the platform (at most one
+    // read of kReadChunk bytes waits inside), so once the platform's buffers are full the
+    // peer's sending stalls by TCP's own flow control; no byte is lost and the order stays.
+    // Releasing delivers what waited as a read event of its own, after the call. A
+    // connection that ends while held still delivers what it read before the end.
+    void setInputHeld(bool held);
+    bool inputHeld() const { return m_inputHeld; }
+    // The most one read notification takes from the platform.
+    static constexpr qint64 kReadChunk = 32768;
     // TCP keepalive on the connection (now, and on connections made later; sockets accepted by
     // a listener take the listener's setting). On Linux the first probe goes out after 30 s of
     // silence and a peer that answers none of 4 probes 10 s apart is dropped, which ends the
@@ -202,7 +211,7 @@ private:
     void dispatch(const Pending& pending);
     void onResolved(const Pending& pending);
     void onConnected();
-    void onRead();
+    void onRead(bool evenIfHeld = false);
     void onWritten();
     void onFailed(int qtError);
     void onDisconnected();
@@ -227,6 +236,7 @@ private:
     bool m_connected = false;
     bool m_listening = false;
     bool m_inSend = false;
+    bool m_inputHeld = false;
     QByteArray m_input;
     QByteArray m_earlyOutput; // sent before the connection was established
     QString m_remoteAddress;

@@ -16,4 +16,8 @@ QString fromWindows1252(QByteArrayView bytes);
 // is replaced as well, so a typed text can never cut the message that carries it.
 QByteArray toWindows1252(QStringView text);
 
+// Wire text as it goes into a log line: decoded, cut to `maxChars`, control characters
+// (a newline would forge log lines) shown as "?".
+QString printable(QByteArrayView bytes, qsizetype maxChars = 80);
+
 } // namespace protocol

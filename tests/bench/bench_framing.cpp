@@ -49,7 +49,7 @@ void BM_FrameIntoQueue(benchmark::State& state)
     for (auto _ : state) {
         for (qsizetype at = 0; at < s.size(); at += kChunk)
             framer.feed(QByteArrayView(s).sliced(at, std::min(kChunk, s.size() - at)),
-                        [&](QByteArrayView m) { queue.push(m, 1); });
+                        [&](QByteArrayView m) { queue.push(m); });
         benchmark::DoNotOptimize(queue.size());
         state.PauseTiming();
         queue.clear();

@@ -1,10 +1,10 @@
 // A newcomer's catch-up on a quillon-host child process with a drawing record of 5,000
-// stroke lines. Before any game the host records strokes without passing them on, so one
-// player draws the record in paced batches (the host works off one line per 10 ms tick
-// and drops a connection holding more than 100 unhandled lines; building the record takes
-// about a minute). Then newcomers join one after another; for each, the time from its
-// CMD_logininfo to the arrival of the first and of the last replayed line is printed.
-// Exits non-zero when a replay is incomplete or out of order.
+// stroke lines. The host records what the drawer of a running game draws, so one player
+// starts a long game and draws the record in paced batches (the host drops a connection
+// that sends more than 50 lines a second or holds more than 100 unhandled lines; building
+// the record takes about two minutes). Then newcomers join one after another; for each,
+// the time from its CMD_logininfo to the arrival of the first and of the last replayed line
+// is printed. Exits non-zero when a replay is incomplete or out of order.
 //
 //   bench_host_catchup [newcomers]     (default 5)
 
@@ -23,8 +23,13 @@
 namespace {
 
 constexpr int kRecordLines = 5000;
-constexpr int kBatch = 90; // plus one chat line to learn when the batch is handled
+constexpr int kBatch = 40;            // plus one chat line to learn when the batch is handled
+constexpr qint64 kBatchEveryMs = 900; // 45 lines a second, under the host's rate bound
 constexpr int kBuildTimeoutMs = 240000;
+// A clock second of 100 ms and an hour per turn: the picking phase is over in about a second
+// and the drawing phase outlasts the bench.
+constexpr char kSecondMs[] = "100";
+constexpr char kTurnSeconds[] = "3600";
 
 // Alternating stroke starts and point batches of ten points, all different.
 QByteArray strokeLine(int slot, int i)
@@ -58,7 +63,7 @@ int main(int argc, char** argv)
     }
 
     support::HostProcess host(QStringLiteral(QUILLON_HOST_BINARY));
-    if (!host.start()) {
+    if (!host.start({QStringLiteral("--second-ms"), QString::fromLatin1(kSecondMs)})) {
         std::fprintf(stderr, "bench_host_catchup: the host did not start:\n%s\n",
                      qUtf8Printable(host.log()));
         return 1;
@@ -82,16 +87,27 @@ int main(int argc, char** argv)
     int batches = 0;
     int handledBatches = 0;
     int departures = 0;
+    bool drawing = false;
     artist.setHandler([&](const QByteArray& message, qint64) {
         if (message.startsWith("CMD_chat+Artist chats: batch "))
             ++handledBatches;
         if (message.startsWith("CMD_playerdisconnected+"))
             ++departures;
+        if (message.startsWith("CMD_givedraweranswer+"))
+            drawing = true;
     });
+    artist.send("CMD_startgame+" + QByteArray::number(artist.slot()) + "+false+20+" + kTurnSeconds);
+    if (!support::spinUntil([&] { return drawing; }, 30000)) {
+        std::fprintf(stderr, "bench_host_catchup: the artist's turn did not begin\n");
+        return 1;
+    }
     const qint64 buildStart = clock.elapsed();
+    qint64 lastBatchMs = -kBatchEveryMs;
     const bool built = support::spinUntil(
         [&] {
-            if (handledBatches == batches && sent < kRecordLines) {
+            if (handledBatches == batches && sent < kRecordLines &&
+                clock.elapsed() - lastBatchMs >= kBatchEveryMs) {
+                lastBatchMs = clock.elapsed();
                 const int end = std::min(kRecordLines, sent + kBatch);
                 for (; sent < end; ++sent)
                     artist.send(record[static_cast<size_t>(sent)]);

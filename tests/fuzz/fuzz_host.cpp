@@ -1,12 +1,14 @@
 // Arbitrary bytes from several connections through framing and dispatch into the host's
-// rules, with the clock ticking in between. Nothing may crash, hang or index outside the
-// player table; the sanitizers watch every step.
+// rules, with time passing in between. Nothing may crash, hang, overflow or index outside
+// the player table; the sanitizers watch every step. The seed corpus beside this file
+// starts games with numbers at the ends of the integer range.
 #include "host/engine.h"
 #include "protocol/framing.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -17,9 +19,13 @@ public:
         if (slot < 1 || slot > 15 || message.isEmpty() || message.back() != '\xFF')
             std::abort();
     }
-    void close(int slot) override { closed = slot; }
-    void log(const QString&) override {}
-    int closed = 0;
+    void close(int slot) override { closed.push_back(slot); }
+    void log(const QString& line) override
+    {
+        if (line.contains(QLatin1Char('\n')))
+            std::abort(); // wire text must never split the operator's log
+    }
+    std::vector<int> closed;
 };
 
 class ByteRandom : public host::RandomSource {
@@ -45,28 +51,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     NullOutbound out;
     ByteRandom random;
-    host::HostEngine engine(out, random, fuzzLists());
+    host::HostEngine::Options options;
+    options.dedicated = size % 2 == 1;
+    host::HostEngine engine(out, random, fuzzLists(), options);
     std::array<protocol::MessageFramer, 16> framers;
+    qint64 now = 0;
     for (int i = 0; i < 4; ++i)
-        engine.welcome(engine.admit());
+        engine.welcome(engine.admit(now));
 
-    // Each record: one control byte (origin slot, whether time passes), a length byte, bytes.
+    // Each record: one control byte (origin slot, how much time passes), a length byte,
+    // bytes.
     size_t at = 0;
     while (at + 2 <= size) {
         const uint8_t control = data[at];
         const size_t length = std::min<size_t>(data[at + 1], size - at - 2);
-        const int slot = 1 + control % 5; // slot 5 is never admitted: its lines are ignored
+        const int slot = 1 + control % 5; // slot 5 is admitted only after a departure
         framers[static_cast<size_t>(slot)].feed(
             QByteArrayView(reinterpret_cast<const char*>(data + at + 2),
                            static_cast<qsizetype>(length)),
-            [&](QByteArrayView line) { engine.lineReceived(slot, line); });
+            [&](QByteArrayView line) { engine.lineReceived(slot, line, now); });
         at += 2 + length;
         engine.drainTick();
-        for (int t = 0; t < (control >> 4); ++t)
+        now += 20;
+        for (int t = 0; t < (control >> 4); ++t) {
             engine.clockTick();
-        if (out.closed != 0) {
-            engine.connectionClosed(out.closed);
-            out.closed = 0;
+            now += 1000;
+        }
+        engine.expireLogins(now);
+        // Closes the rules asked for are carried out, and somebody new takes the slot.
+        for (const int closed : std::exchange(out.closed, {})) {
+            engine.connectionClosed(closed);
+            framers[static_cast<size_t>(closed)].clear();
+            engine.welcome(engine.admit(now));
         }
     }
     while (engine.hasQueuedLines())

@@ -21,7 +21,7 @@ TEST_F(Admission, ASixteenthConnectionIsRefusedAndNothingChanges)
     for (int i = 1; i <= 15; ++i)
         ASSERT_EQ(join("P" + QByteArray::number(i)), i);
     clearSent();
-    EXPECT_EQ(engine.admit(), 0);
+    EXPECT_EQ(engine.admit(now), 0);
     EXPECT_EQ(engine.players().highSlot(), 15);
     EXPECT_TRUE(out.sent.isEmpty()); // nobody is told
 }
@@ -167,7 +167,7 @@ TEST_F(Identity, SlotNumbersOutsideTheTableNeverIndexAnything)
 TEST_F(Identity, ALineQueuedBeforeItsConnectionClosedIsNotHandled)
 {
     join("Ann");
-    const int slot = engine.admit();
+    const int slot = engine.admit(now);
     engine.welcome(slot);
     line(slot, "CMD_logininfo+2+2.2.7+Ghost");
     leave(slot);
@@ -192,12 +192,15 @@ TEST_F(Flood, AConnectionHoldingTooManyUnhandledLinesIsDropped)
 {
     join("Ann");
     join("Bob");
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i) {
+        now += 25; // 40 lines a second: within the rate, faster than they are handled here
         line(2, "CMD_chat+2+spam|clRed");
+    }
     EXPECT_TRUE(out.closed.isEmpty());
     line(1, "CMD_chat+1+honest|clRed");
     line(2, "CMD_chat+2+one more|clRed");
     EXPECT_EQ(out.closed, QList<int>{2});
+    EXPECT_EQ(out.logged.filter(QStringLiteral("Excess Flood: more than 100 unhandled")).size(), 1);
     leave(2);
     clearSent();
     drain();
@@ -205,24 +208,69 @@ TEST_F(Flood, AConnectionHoldingTooManyUnhandledLinesIsDropped)
     EXPECT_EQ(to(1), QList<QByteArray>{"CMD_chat+Ann chats: honest|clRed"});
 }
 
-TEST_F(Flood, WhoeverFillsTheDrawingRecordIsDroppedNotTheOneWhoMeetsTheLimit)
+TEST_F(Flood, AConnectionSendingFasterThanAnyHonestWindowIsDropped)
+{
+    join("Ann");
+    join("Bob");
+    // A burst is fine, and so is the fastest honest pace (a held Enter: 30 lines a second).
+    for (int i = 0; i < 300; ++i) {
+        handle(2, "CMD_answer+2+guess");
+        now += i < 60 ? 0 : 33;
+    }
+    EXPECT_TRUE(out.closed.isEmpty());
+    int sent = 0; // in one instant, from a full budget
+    for (; sent < 200 && out.closed.isEmpty(); ++sent)
+        handle(2, "CMD_answer+2+guess");
+    EXPECT_EQ(sent, 101);
+    EXPECT_EQ(out.closed, QList<int>{2});
+    EXPECT_EQ(out.logged.filter(QStringLiteral("Excess Flood: more than 50 lines a second")).size(),
+              1);
+}
+
+TEST_F(Flood, OnlyRelayedStrokesFillTheRecordAndTheDrawerWhoFillsItIsDropped)
 {
     join("Ann");
     join("Bob");
     startGame();
     pickingPasses(); // Ann draws
-    const QByteArray batch = "CMD_draw+2+clBlack+3+" + QByteArray(4000, '+');
-    // Strokes from a non-drawer are recorded (and replayed) but never relayed.
-    const QByteArray small = "CMD_draw+2+clBlack+3++"; // shorter than Ann's stroke below
-    for (const QByteArray& stroke : {batch, small}) {
-        while (engine.game().drawingRecord().bytes() + stroke.size() <= 4 * 1024 * 1024)
-            handle(2, stroke);
+    // A non-drawer's strokes reach nobody, so they are neither recorded nor counted.
+    for (int i = 0; i < 50; ++i)
+        handle(2, "CMD_draw+2+clBlack+3++1,1+");
+    EXPECT_EQ(engine.game().drawingRecord().bytes(), 0);
+
+    const QByteArray batch = "CMD_draw+1+clBlack+3+" + QByteArray(4000, '+');
+    while (engine.game().drawingRecord().bytes() + batch.size() <= 4 * 1024 * 1024) {
+        now += 1000; // an honest pace
+        handle(1, batch);
     }
     EXPECT_TRUE(out.closed.isEmpty());
-    handle(1, "CMD_moveit+1+clBlack+3+10+20"); // the drawer's stroke meets the limit
-    EXPECT_EQ(out.closed, QList<int>{2});
+    handle(1, batch);
+    EXPECT_EQ(out.closed, QList<int>{1});
     EXPECT_EQ(out.logged.filter(QStringLiteral("filled the drawing record")).size(), 1);
-    // Bob's strokes are gone with him; Ann's stroke is kept.
+    EXPECT_EQ(engine.game().drawingRecord().bytes(), 0);
+}
+
+TEST_F(Flood, AShareOfTheRecordStaysWithItsConnectionNotWithTheSlot)
+{
+    join("Ann");
+    join("Bob");
+    startGame();
+    handle(1, "CMD_justwatch+1+1"); // the turn passes to Bob
+    pickingPasses();
+    ASSERT_EQ(engine.game().drawer(), 2);
+    leave(1); // without slot 1 the turn does not move on when its drawer leaves
+    const QByteArray batch = "CMD_draw+2+clBlack+3+" + QByteArray(4000, '+');
+    while (engine.game().drawingRecord().bytes() + batch.size() <= 4 * 1024 * 1024) {
+        now += 1000;
+        handle(2, batch);
+    }
+    leave(2);
+    join("Cid"); // takes slot 1
+    now += 1000;
+    ASSERT_EQ(join("Dan"), 2); // the drawer's slot, not the drawer's connection
+    handle(2, batch);
+    // Bob's strokes are forgotten with his share; Dan, who merely met the limit, stays.
+    EXPECT_TRUE(out.closed.isEmpty());
     ASSERT_EQ(engine.game().drawingRecord().lines().size(), 1u);
-    EXPECT_EQ(engine.game().drawingRecord().lines().front().slot, 1);
+    EXPECT_EQ(engine.game().drawingRecord().bytes(), batch.size());
 }

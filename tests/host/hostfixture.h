@@ -58,18 +58,19 @@ inline host::WordLists listsOf(const QList<QByteArray>& entries)
 }
 
 // A host engine with players attached through the outbound seam. Time passes only
-// through drain() and seconds().
+// through drain(), seconds() and `now` (the milliseconds the engine is told).
 class HostFixture : public ::testing::Test {
 protected:
     explicit HostFixture(host::WordLists lists = listsOf({"bacon and eggs", "cheese toast",
-                                                          "apple pie", "fish soup"}))
-        : engine(out, random, std::move(lists))
+                                                          "apple pie", "fish soup"}),
+                         host::HostEngine::Options options = {})
+        : engine(out, random, std::move(lists), options)
     {}
 
     // Admits a connection and logs it in under `name`; returns its slot.
     int join(const QByteArray& name, const QByteArray& version = "2.2.7")
     {
-        const int slot = engine.admit();
+        const int slot = engine.admit(now);
         if (slot > 0) {
             engine.welcome(slot);
             line(slot, "CMD_logininfo+" + QByteArray::number(slot) + '+' + version + '+' + name);
@@ -78,7 +79,7 @@ protected:
         return slot;
     }
 
-    void line(int slot, const QByteArray& text) { engine.lineReceived(slot, text); }
+    void line(int slot, const QByteArray& text) { engine.lineReceived(slot, text, now); }
     void handle(int slot, const QByteArray& text)
     {
         line(slot, text);
@@ -136,6 +137,7 @@ protected:
     // From a picking phase to the drawing phase (11 ticks).
     void pickingPasses() { seconds(11); }
 
+    qint64 now = 0;
     RecordingOutbound out;
     ScriptedRandom random;
     host::HostEngine engine;

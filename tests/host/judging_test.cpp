@@ -76,10 +76,13 @@ TEST_F(Judging, AWordInsideALongerWordIsNeverUncovered)
     EXPECT_TRUE(to(2, "CMD_updateanswer").isEmpty());
 }
 
-TEST_F(Judging, TheDrawerWhoSendsTheLastWordScoresBothShares)
+TEST_F(Judging, TheDrawersOwnAnswerIsNeitherShownNorJudged)
 {
+    clearSent();
     handle(1, "CMD_answer+1+bacon and eggs");
-    EXPECT_EQ(engine.players().scoreOf(1), 3);
+    EXPECT_EQ(engine.players().scoreOf(1), 0);
+    EXPECT_TRUE(out.sent.isEmpty());
+    EXPECT_EQ(engine.game().turnState(), "drawing");
 }
 
 class TeamJudging : public HostFixture {};

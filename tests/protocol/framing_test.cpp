@@ -89,16 +89,15 @@ TEST(Framing, ClearingForgetsTheIncompleteTail)
 TEST(ReceiveQueue, HandsOutEntriesFirstInFirstOutAndEmptyWhenDrained)
 {
     ReceiveQueue q;
-    q.push("one", 1);
-    q.push("two", 2);
-    EXPECT_EQ(q.take().text, "one");
-    const QueuedLine second = q.take();
-    EXPECT_EQ(second.text, "two");
-    EXPECT_EQ(second.origin, 2);
+    q.push("one");
+    q.push("two");
+    EXPECT_EQ(q.bytes(), 6);
+    EXPECT_EQ(q.take(), "one");
+    EXPECT_EQ(q.bytes(), 3);
+    EXPECT_EQ(q.take(), "two");
     EXPECT_TRUE(q.isEmpty());
-    const QueuedLine none = q.take();
-    EXPECT_TRUE(none.text.isEmpty());
-    EXPECT_EQ(none.origin, 0);
+    EXPECT_EQ(q.bytes(), 0);
+    EXPECT_TRUE(q.take().isEmpty());
 }
 
 TEST(ReceiveQueue, CutsLongEntriesToTheirFirst4096Characters)
@@ -107,22 +106,7 @@ TEST(ReceiveQueue, CutsLongEntriesToTheirFirst4096Characters)
     QByteArray long5000(5000, 'a');
     long5000[4095] = 'z';
     q.push(long5000);
-    const QByteArray taken = q.take().text;
+    const QByteArray taken = q.take();
     EXPECT_EQ(taken.size(), 4096);
     EXPECT_EQ(taken.back(), 'z');
-}
-
-TEST(ReceiveQueue, CountsAndDiscardsTheEntriesOfOneConnection)
-{
-    ReceiveQueue q;
-    q.push("a1", 1);
-    q.push("b1", 2);
-    q.push("a2", 1);
-    EXPECT_EQ(q.countFrom(1), 2);
-    EXPECT_EQ(q.countFrom(2), 1);
-    q.discardFrom(1);
-    EXPECT_EQ(q.countFrom(1), 0);
-    EXPECT_EQ(q.size(), 1);
-    EXPECT_EQ(q.take().text, "b1");
-    EXPECT_EQ(q.countFrom(2), 0);
 }

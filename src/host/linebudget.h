@@ -1,0 +1,42 @@
+#pragma once
+
+#include "host/limits.h"
+
+#include <algorithm>
+
+namespace host {
+
+// How many lines a connection may still send: a token bucket that holds kLineBurst lines
+// and refills at kLinesPerSecond. Time comes in as milliseconds of any steady clock.
+class LineBudget {
+public:
+    void reset(qint64 nowMs)
+    {
+        m_milliLines = kFull;
+        m_lastMs = nowMs;
+    }
+
+    // Takes one line from the budget; false when there is none left.
+    bool spend(qint64 nowMs)
+    {
+        const qint64 elapsed = std::max<qint64>(0, nowMs - m_lastMs);
+        m_lastMs = std::max(m_lastMs, nowMs);
+        // Refill in thousandths of a line per millisecond, so no fraction is lost.
+        m_milliLines = std::min(kFull, m_milliLines + std::min(elapsed, kFullAfterMs) *
+                                                          limits::kLinesPerSecond);
+        if (m_milliLines < kLine)
+            return false;
+        m_milliLines -= kLine;
+        return true;
+    }
+
+private:
+    static constexpr qint64 kLine = 1000;
+    static constexpr qint64 kFull = limits::kLineBurst * kLine;
+    static constexpr qint64 kFullAfterMs = kFull / limits::kLinesPerSecond;
+
+    qint64 m_milliLines = kFull;
+    qint64 m_lastMs = 0;
+};
+
+} // namespace host
