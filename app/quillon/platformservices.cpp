@@ -4,5 +4,9 @@
 
 void MessageBoxDialogs::inform(const QString& text)
 {
-    QMessageBox::information(m_parent, QStringLiteral("Quillon"), text);
+    // A box may quote what a peer sent: shown as it came, never as markup or links.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Quillon"), text, QMessageBox::Ok,
+                    m_parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }

@@ -5,9 +5,15 @@
 
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace client {
+
+ChatView::ChatView(QTextEdit* transcript) : m_transcript(transcript)
+{
+    m_transcript->document()->setMaximumBlockCount(kMaxLines);
+}
 
 void ChatView::addLine(const QString& line, protocol::ColourValue colour)
 {

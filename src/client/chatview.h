@@ -10,10 +10,14 @@ namespace client {
 
 // The chat transcript: every chat line and every notice of the window goes through
 // addLine(). A line shows everything up to and including its first colon in bold, the
-// rest in plain weight, all in the line's colour.
+// rest in plain weight, all in the line's colour. Text is inserted as text, never read as
+// markup. The transcript keeps the last kMaxLines lines, as chat programs keep a backlog,
+// so a chatty table costs the window bounded memory however long it plays.
 class ChatView {
 public:
-    explicit ChatView(QTextEdit* transcript) : m_transcript(transcript) {}
+    static constexpr int kMaxLines = 2000;
+
+    explicit ChatView(QTextEdit* transcript);
 
     void addLine(const QString& line, protocol::ColourValue colour);
     // A relayed chat or action line: "text|colour", white when the colour is missing or

@@ -1,10 +1,12 @@
 #include "client/displayclock.h"
 
+#include <algorithm>
+
 namespace client {
 
 void DisplayClock::start(int seconds, Mode mode)
 {
-    m_seconds = seconds;
+    m_seconds = std::clamp(seconds, 0, kMaxSeconds);
     m_mode = mode;
     m_running = true;
 }

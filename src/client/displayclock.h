@@ -14,7 +14,9 @@ class DisplayClock {
 public:
     enum class Mode { Pause = 0, Drawing = 1 };
 
+    // The seconds come from the host; they are kept to 0..kMaxSeconds.
     void start(int seconds, Mode mode);
+    static constexpr int kMaxSeconds = 24 * 60 * 60;
     void stop() { m_running = false; }
     bool running() const { return m_running; }
     void tick();

@@ -5,15 +5,73 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace client {
 
 namespace {
 
+int boundedWidth(int width)
+{
+    return std::clamp(width, 0, DrawingBoard::kMaxPenWidth);
+}
+
+QPoint bounded(QPoint p)
+{
+    const int m = DrawingBoard::kMaxCoordinate;
+    return {std::clamp(p.x(), -m, m), std::clamp(p.y(), -m, m)};
+}
+
+// Cuts a line to the part inside `area` (Liang-Barsky); false when none of it is inside.
+// A line along the same points draws the same pixels, and the raster engine's cost grows
+// with a line's whole length, so only the visible part is handed to it.
+bool clip(QLineF& line, const QRectF& area)
+{
+    const double dx = line.dx();
+    const double dy = line.dy();
+    double from = 0.0;
+    double to = 1.0;
+    const auto edge = [&](double p, double q) {
+        if (p == 0.0)
+            return q >= 0.0;
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > to)
+                return false;
+            from = std::max(from, r);
+        } else {
+            if (r < from)
+                return false;
+            to = std::min(to, r);
+        }
+        return true;
+    };
+    if (!edge(-dx, line.x1() - area.left()) || !edge(dx, area.right() - line.x1()) ||
+        !edge(-dy, line.y1() - area.top()) || !edge(dy, area.bottom() - line.y1()))
+        return false;
+    const QPointF start = line.p1();
+    line = QLineF(start + QPointF(dx, dy) * from, start + QPointF(dx, dy) * to);
+    return true;
+}
+
+// Draws a line of the pen's width, leaving out what lies beyond the board.
+void drawClipped(QPainter& painter, QPoint from, QPoint to, int width)
+{
+    // Past this margin not even a round cap's antialiased edge reaches the board.
+    const double margin = width / 2.0 + 2.0;
+    const QRectF area(-margin, -margin, DrawingBoard::kWidth + 2 * margin,
+                      DrawingBoard::kHeight + 2 * margin);
+    QLineF line(from, to);
+    if (area.contains(line.p1()) && area.contains(line.p2()))
+        painter.drawLine(from, to); // the common case: the end points as given
+    else if (clip(line, area))
+        painter.drawLine(line);
+}
+
 QPen strokePen(protocol::ColourValue colour, int width)
 {
     // Width 0 is the thinnest line there is; round caps and joins make strokes smooth.
-    return QPen(ui::toQColor(colour), std::max(0, width), Qt::SolidLine, Qt::RoundCap,
-                Qt::RoundJoin);
+    return QPen(ui::toQColor(colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
 } // namespace
@@ -28,10 +86,12 @@ DrawingBoard::DrawingBoard(QWidget* parent)
 
 void DrawingBoard::penDown(protocol::ColourValue colour, int width, QPoint at)
 {
+    width = boundedWidth(width);
+    at = bounded(at);
     QPainter painter(&m_picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(strokePen(colour, width));
-    painter.drawLine(at, at);
+    drawClipped(painter, at, at, width);
     m_position = at;
     const int margin = width / 2 + 2;
     update(QRect(at, at).adjusted(-margin, -margin, margin, margin));
@@ -41,12 +101,14 @@ void DrawingBoard::strokeTo(protocol::ColourValue colour, int width, const QList
 {
     if (points.isEmpty())
         return;
+    width = boundedWidth(width);
     QPainter painter(&m_picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(strokePen(colour, width));
     QRect dirty(m_position, m_position);
-    for (const QPoint& p : points) {
-        painter.drawLine(m_position, p);
+    for (const QPoint& received : points) {
+        const QPoint p = bounded(received);
+        drawClipped(painter, m_position, p, width);
         m_position = p;
         dirty |= QRect(p, p);
     }

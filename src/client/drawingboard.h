@@ -12,11 +12,18 @@ namespace client {
 // The 533 by 369 board. Its content is a backing picture; strokes are drawn onto it with
 // a pen of the stroke's colour and width, each line continuing from the board's current
 // position, and the widget shows the picture.
+//
+// Strokes come from the wire, so the board bounds what it is given before any arithmetic
+// or painting: widths to the pen spinner's 0 to kMaxPenWidth, coordinates to
+// +-kMaxCoordinate (far outside the board, where a line is only clipped, and small enough
+// that every sum stays exact). A stroke then costs at most a board-sized line per point.
 class DrawingBoard : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kWidth = 533;
     static constexpr int kHeight = 369;
+    static constexpr int kMaxPenWidth = 100;
+    static constexpr int kMaxCoordinate = 10000;
 
     explicit DrawingBoard(QWidget* parent = nullptr);
 

@@ -46,6 +46,8 @@ GameDisplay::GameDisplay(Ui::Tchat& ui, ClientState& state, ChatView& chat,
         m_eyes[i]->setPixmap(ui::picture(QStringLiteral("eyes"), {14, 12}));
     }
     m_ui.image_arrow->setPixmap(ui::picture(QStringLiteral("arrow"), {12, 12}));
+    m_ui.memo_guessed->setMaximumBlockCount(kMaxGuessLines);
+    m_ui.memo_myguessed->setMaximumBlockCount(kMaxGuessLines);
 
     QList<QPixmap> frames;
     for (int f = 1; f <= 5; ++f)
@@ -175,8 +177,11 @@ void GameDisplay::newPlayerInfo(const QByteArray& payload)
     } else {
         m_chat.addLine(name + QStringLiteral(" is Connected."), kNoticeColour);
     }
-    if (slot > kRows) {
-        m_state.spectators.append(QString::number(slot) + QStringLiteral(": ") + name);
+    if (slot > kRows && slot <= kLastSlot) {
+        // One entry per spectator's slot, however often the host announces it.
+        const QString prefix = QString::number(slot) + QStringLiteral(": ");
+        m_state.spectators.removeIf([&](const QString& e) { return e.startsWith(prefix); });
+        m_state.spectators.append(prefix + name);
         m_chat.addLine(mine ? QStringLiteral("You are spying.")
                             : name + QStringLiteral(" is spying."),
                        kNoticeColour);

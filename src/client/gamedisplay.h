@@ -66,6 +66,10 @@ public:
     static constexpr protocol::ColourValue kGameColour = 7903388;     // $78989C
     static constexpr protocol::ColourValue kWarningColour = 16711680; // blue
     static constexpr int kRows = 10;
+    // Spectators sit in slots 11 to 15.
+    static constexpr int kLastSlot = 15;
+    // Lines each guess list keeps; they are emptied at every turn anyway.
+    static constexpr int kMaxGuessLines = 500;
 
 private:
     void categoryClicked(int category);

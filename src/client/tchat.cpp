@@ -33,6 +33,10 @@ Tchat::Tchat(Services services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::Tchat>()), m_services(services)
 {
     m_ui->setupUi(this);
+    // Names, phrases and notices come from the wire: every label shows its text exactly as
+    // it came, never as markup (a name like <img src=...> would load whatever it names).
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
     m_chat = std::make_unique<ChatView>(m_ui->mainchat);
     m_connection = new ClientConnection(*this, this);
     m_display = new GameDisplay(*m_ui, m_state, *m_chat, m_services, this);

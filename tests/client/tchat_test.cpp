@@ -311,26 +311,6 @@ TEST_F(PlayerWindow, AFullTableIsToldAndTheWindowCloses)
     EXPECT_FALSE(window->state().connected);
 }
 
-TEST_F(PlayerWindow, ABadNumberIsShownAndNothingDrainsBehindTheBox)
-{
-    loginAs(2, "Bob");
-    bool queuedWhileOpen = false;
-    int open = 0;
-    dialogs.whileOpen = [&] {
-        ++open;
-        EXPECT_EQ(open, 1); // never a second box over the first
-        QTest::qWait(30);   // the drain timer would have run thirty times by now
-        queuedWhileOpen = queuedWhileOpen || window->connection().hasQueuedMessages();
-        --open;
-    };
-    window->connection().receive(QByteArray("CMD_pickcatagory+x") + protocol::kTerminator +
-                                 "CMD_pickcatagory+y" + protocol::kTerminator);
-    QTRY_COMPARE(dialogs.shown.size(), 2);
-    EXPECT_TRUE(queuedWhileOpen);
-    EXPECT_EQ(dialogs.shown, (QStringList{QStringLiteral("'x' is not a valid integer value"),
-                                          QStringLiteral("'y' is not a valid integer value")}));
-}
-
 TEST_F(PlayerWindow, StartingAGameNeedsAConnection)
 {
     ui().StartGame1->setEnabled(true);

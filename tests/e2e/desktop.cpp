@@ -158,6 +158,16 @@ QList<quint64> Display::findWindows(qint64 pid, const QString& title, int timeou
     return readWindowIds(tool(QStringLiteral("xdotool"), args, timeoutMs).out);
 }
 
+QList<quint64> Display::visibleWindows(qint64 pid, int timeoutMs) const
+{
+    // An empty pattern matches any name or class.
+    return readWindowIds(tool(QStringLiteral("xdotool"),
+                              {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                               QStringLiteral("--pid"), QString::number(pid), QString()},
+                              timeoutMs)
+                             .out);
+}
+
 std::optional<quint64> Display::waitForWindow(qint64 pid, int timeoutMs) const
 {
     const ToolResult found =
@@ -241,10 +251,12 @@ std::optional<QString> Display::screenshot(const QString& name, quint64 window) 
 
 bool Display::click(quint64 window, int x, int y) const
 {
+    // No --sync: it waits for the pointer to move, forever when it is there already. The
+    // server carries out the move and the click in the order they were sent anyway.
     return tool(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
-                 QString::number(window), QString::number(x), QString::number(y),
-                 QStringLiteral("click"), QStringLiteral("1")})
+                {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window),
+                 QString::number(x), QString::number(y), QStringLiteral("click"),
+                 QStringLiteral("1")})
         .ok();
 }
 

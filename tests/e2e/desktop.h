@@ -72,6 +72,8 @@ public:
     // Visible windows with exactly this caption, of process `pid` only when pid > 0.
     QList<quint64> findWindows(qint64 pid = 0, const QString& title = QLatin1String(kWindowTitle),
                                int timeoutMs = kToolMs) const;
+    // Every visible window of process `pid`, whatever its caption (menus included).
+    QList<quint64> visibleWindows(qint64 pid, int timeoutMs = kToolMs) const;
     // Waits (xdotool search --sync) for the visible window of process `pid`.
     std::optional<quint64> waitForWindow(qint64 pid, int timeoutMs = kStartMs) const;
     // The window's frame as the X server has it (root coordinates).

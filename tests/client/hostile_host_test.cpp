@@ -1,0 +1,163 @@
+// The player window against a host that sends what no honest host would: markup in names,
+// malformed numbers, strokes of absurd width, and more than the window can handle at once.
+#include "client/clientconnection.h"
+#include "client/tchat.h"
+#include "protocol/message.h"
+
+#include "fakeservices.h"
+#include "support/eventloop.h"
+#include "ui_tchat.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+using namespace clienttest;
+
+namespace {
+
+QByteArray term(const QByteArray& line)
+{
+    return line + protocol::kTerminator;
+}
+
+class HostileHost : public ::testing::Test {
+protected:
+    HostileHost()
+    {
+        services.sounds = &sounds;
+        services.dialogs = &dialogs;
+        services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
+        window = std::make_unique<client::Tchat>(services);
+        window->connection().setLogSink([this](const QString& line) { logged << line; });
+        host("CMD_sendlogininfo+2");
+        host("CMD_newplayerinfo+2+Bob");
+    }
+
+    void host(const QByteArray& message)
+    {
+        window->connection().receive(term(message));
+        while (window->connection().hasQueuedMessages())
+            window->connection().drainTick();
+    }
+    Ui::Tchat& ui() { return window->ui(); }
+
+    QTemporaryDir dir;
+    RecordingSounds sounds;
+    RecordingDialogs dialogs;
+    client::Services services;
+    std::unique_ptr<client::Tchat> window;
+    QStringList logged;
+};
+
+} // namespace
+
+TEST_F(HostileHost, MarkupFromTheWireIsShownAsTheTextItIs)
+{
+    const QByteArray img = "<img src='file:///dev/zero'>";
+    host("CMD_newplayerinfo+3+<h1>Cid</h1>");
+    host("CMD_startgame+1+false+" + img + "+120");
+    host("CMD_nextplayer+3+0+" + img);
+    host("CMD_givedraweranswer+" + img);
+    host("CMD_winner+" + img);
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_playername3"))->text(),
+              QStringLiteral("<h1>Cid</h1>"));
+    EXPECT_EQ(ui().label_winner->text(), QString::fromLatin1(img));
+    // Every label of the window, whatever it shows now or later, takes text as text.
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    }
+}
+
+TEST_F(HostileHost, MalformedLinesAreLoggedWithoutABoxAndDrainingGoesOn)
+{
+    QByteArray burst;
+    for (int i = 0; i < 30; ++i)
+        burst += term("CMD_pickcatagory+x" + QByteArray::number(i));
+    // The handler stops at the third field; the score it set before that stays set.
+    burst += term("CMD_correctanswer+2+5+<a href='file:///etc/shadow'>+1+X");
+    burst += term("CMD_chat+Ann chats: still here|clBlack");
+    window->connection().receive(burst);
+    QTRY_VERIFY(!window->connection().hasQueuedMessages()); // drained by the window's timer
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    ASSERT_EQ(logged.size(), 31);
+    EXPECT_EQ(logged.front(),
+              QStringLiteral("dropped \"CMD_pickcatagory+x0\": 'x0' is not a valid integer value"));
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_score2"))->text(),
+              QStringLiteral("5"));
+    EXPECT_EQ(ui().mainchat->document()->lastBlock().text(),
+              QStringLiteral("Ann chats: still here"));
+}
+
+TEST_F(HostileHost, StrokeWidthsAndCoordinatesAreBoundedBeforeTheyArePainted)
+{
+    host("CMD_moveit+3+clBlack+8000000+200+184");
+    host("CMD_draw+3+clBlack+8000000++330,184+");
+    const QImage& board = ui().image_main->picture();
+    EXPECT_EQ(board.pixelColor(266, 184 + 40), QColor(Qt::black));
+    EXPECT_EQ(board.pixelColor(266, 184 + 60), QColor(Qt::white)); // width 100, not 8,000,000
+    host("CMD_clearmain+3");
+    host("CMD_moveit+3+clBlack+3+100+100");
+    host("CMD_draw+3+clBlack+3++2147483647,100+-2147483648,300+");
+    EXPECT_EQ(board.pixelColor(500, 100), QColor(Qt::black)); // towards x = 10,000
+    EXPECT_EQ(board.pixelColor(266, 197), QColor(Qt::black)); // back across the board
+}
+
+TEST_F(HostileHost, RepeatedAnnouncementsKeepTheListsBounded)
+{
+    for (int i = 0; i < 3000; ++i)
+        host("CMD_newplayerinfo+12+Spy" + QByteArray::number(i));
+    host("CMD_newplayerinfo+99999+Nobody");
+    EXPECT_EQ(window->state().spectators, QStringList{QStringLiteral("12: Spy2999")});
+    EXPECT_EQ(ui().mainchat->document()->blockCount(), client::ChatView::kMaxLines);
+    EXPECT_EQ(ui().mainchat->document()->lastBlock().text(),
+              QStringLiteral("Nobody is Connected."));
+}
+
+// A real socket: a host that writes far more than the window handles stalls on TCP's flow
+// control while the window holds its reading, and every line arrives, in order.
+TEST(HostileHostFlood, TheWindowStopsReadingAFullQueueAndLosesNothing)
+{
+    struct Sink : client::MessageSink {
+        void handleMessage(protocol::MessageId, const QByteArray& payload) override
+        {
+            numbers.append(payload.left(payload.indexOf('|')).toInt());
+            peakQueued = std::max(peakQueued, connection->queuedBytes());
+            held = held || connection->readingHeld();
+        }
+        client::ClientConnection* connection = nullptr;
+        QList<int> numbers;
+        qsizetype peakQueued = 0;
+        bool held = false;
+    } sink;
+    client::ClientConnection connection(sink);
+    sink.connection = &connection;
+
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    connection.open(QStringLiteral("127.0.0.1"), server.serverPort());
+    ASSERT_TRUE(server.waitForNewConnection(5000));
+    QTcpSocket* host = server.nextPendingConnection();
+
+    constexpr int kLines = 2500; // 10 MB of chat lines of 4 KB
+    const QByteArray filler(4000, 'f');
+    int written = 0;
+    ASSERT_TRUE(support::spinUntil(
+        [&] {
+            while (written < kLines && host->bytesToWrite() < 256 * 1024)
+                host->write(term("CMD_chat+" + QByteArray::number(written++) + '|' + filler));
+            return sink.numbers.size() == kLines;
+        },
+        60000));
+    QList<int> expected;
+    for (int i = 0; i < kLines; ++i)
+        expected.append(i);
+    EXPECT_EQ(sink.numbers, expected);
+    EXPECT_TRUE(sink.held);
+    EXPECT_LE(sink.peakQueued, client::ClientConnection::kMaxQueuedBytes +
+                                   protocol::TSock::kReadChunk + protocol::kMaxEntryLength);
+}
