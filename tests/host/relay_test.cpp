@@ -50,6 +50,20 @@ TEST_F(Relay, ThreeLinesInOneReadAreHandledOnThreeTicksInOrder)
     EXPECT_FALSE(engine.hasQueuedLines());
 }
 
+TEST_F(Relay, ABacklogWaitsItsTurnBehindEveryOtherConnection)
+{
+    clearSent();
+    for (const char* text : {"b1", "b2", "b3"})
+        line(2, "CMD_chat+2+" + QByteArray(text) + "|clRed");
+    line(3, "CMD_chat+3+c1|clRed");
+    line(1, "CMD_chat+1+a1|clRed");
+    drain();
+    EXPECT_EQ(to(1),
+              (QList<QByteArray>{"CMD_chat+Ann chats: a1|clRed", "CMD_chat+Bob chats: b1|clRed",
+                                 "CMD_chat+Cid chats: c1|clRed", "CMD_chat+Bob chats: b2|clRed",
+                                 "CMD_chat+Bob chats: b3|clRed"}));
+}
+
 TEST_F(Relay, UnknownAndNamelessLinesAreDroppedSilently)
 {
     const qsizetype logged = out.logged.size();
