@@ -1,8 +1,10 @@
-// A whole game on a desktop: a hosting copy (Ann), a joining copy (Bob) and two bots (Cy,
-// Di) at the hosting copy's table. The windows take their turns (each picks its category
-// with a mouse click), a bot draws, the other bot guesses the phrase, and the game ends
-// with a winner. Pictures of the hosting window are kept for every phase.
+// A whole game on a desktop: two copies of the game (Ann, Bob) and two bots (Cy, Di) at a
+// dedicated table (quillon-host on a free port), where Cy holds slot 1 and starts the game.
+// Every player takes a turn (the windows pick their category with a mouse click), Di
+// draws, Cy guesses the phrase, and the game ends with a winner. Pictures of Ann's window
+// are kept for every phase.
 #include "e2e/e2efixture.h"
+#include "support/hostprocess.h"
 
 #include <QPoint>
 
@@ -35,6 +37,18 @@ class DesktopGame : public DesktopTest {};
 
 TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
 {
+    // A clock second of half a second keeps the game short; a window still has five and a
+    // half seconds to pick its category.
+    support::HostProcess table(QStringLiteral(QUILLON_HOST_BINARY));
+    ASSERT_TRUE(table.start({QStringLiteral("--second-ms"), QStringLiteral("500")}))
+        << qPrintable(table.log());
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(table.port());
+
+    support::TestBot cy;
+    ASSERT_TRUE(cy.connectTo(table.port()));
+    ASSERT_TRUE(cy.login("Cy"));
+    EXPECT_EQ(cy.slot(), 1);
+
     // The two windows side by side on one screen, so neither hides the other.
     GameFolder annHome(e2e::gameBinary());
     GameFolder bobHome(e2e::gameBinary());
@@ -43,30 +57,24 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
     ASSERT_TRUE(bobHome.writeSettings(placedAt(0, 560)));
 
     GameProcess ann;
-    ASSERT_TRUE(ann.start(
-        annHome, {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")},
-        &display));
-    ASSERT_TRUE(ann.waitForLog(QStringLiteral("slot 1: logged in as \"Ann\"")))
-        << qPrintable(ann.log());
+    ASSERT_TRUE(
+        ann.start(annHome, {QStringLiteral("Ann"), address, QStringLiteral("false")}, &display));
+    ASSERT_TRUE(table.waitForLog(QStringLiteral("slot 2: logged in as \"Ann\"")))
+        << qPrintable(table.log());
     const std::optional<quint64> annWindow = display.waitForWindow(ann.pid());
     ASSERT_TRUE(annWindow.has_value());
 
     GameProcess bob;
-    ASSERT_TRUE(bob.start(
-        bobHome, {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")},
-        &display));
-    ASSERT_TRUE(ann.waitForLog(QStringLiteral("slot 2: logged in as \"Bob\"")))
-        << qPrintable(ann.log());
+    ASSERT_TRUE(
+        bob.start(bobHome, {QStringLiteral("Bob"), address, QStringLiteral("false")}, &display));
+    ASSERT_TRUE(table.waitForLog(QStringLiteral("slot 3: logged in as \"Bob\"")))
+        << qPrintable(table.log());
     const std::optional<quint64> bobWindow = display.waitForWindow(bob.pid());
     ASSERT_TRUE(bobWindow.has_value());
 
-    support::TestBot cy;
     support::TestBot di;
-    ASSERT_TRUE(cy.connectTo(e2e::kGamePort));
-    ASSERT_TRUE(cy.login("Cy"));
-    ASSERT_TRUE(di.connectTo(e2e::kGamePort));
+    ASSERT_TRUE(di.connectTo(table.port()));
     ASSERT_TRUE(di.login("Di"));
-    EXPECT_EQ(cy.slot(), 3);
     EXPECT_EQ(di.slot(), 4);
 
     // Everyone hears of everyone: newcomers are told who is there, the others of the
@@ -79,15 +87,13 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
         }
         return who;
     };
-    EXPECT_EQ(seated(cy, 2), (QList<QByteArray>{"1+Ann", "2+Bob"}));
-    EXPECT_EQ(seated(di, 3), (QList<QByteArray>{"1+Ann", "2+Bob", "3+Cy"}));
+    EXPECT_EQ(seated(di, 3), (QList<QByteArray>{"1+Cy", "2+Ann", "3+Bob"}));
     QList<QByteArray> arrivals;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 4; ++i) {
         if (auto f = next(cy, MessageId::NewPlayerInfo, e2e::kToolMs))
             arrivals << QByteArray::number(f->integer(0)) + '+' + f->text(1);
     }
-    EXPECT_EQ(arrivals, (QList<QByteArray>{"3+Cy", "4+Di"}));
-    EXPECT_TRUE(ann.waitForLog(QStringLiteral("slot 4: logged in as \"Di\"")));
+    EXPECT_EQ(arrivals, (QList<QByteArray>{"1+Cy", "2+Ann", "3+Bob", "4+Di"}));
     keepPicture(QStringLiteral("game-1-waiting"), *annWindow);
     keepPicture(QStringLiteral("game-1-waiting-bob"), *bobWindow);
 
@@ -99,13 +105,23 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
         return toCy;
     };
 
-    // Cy starts a game: play to 2, 5 seconds per turn.
-    cy.send(MessageId::StartGameToHost, {3, false, 2, 5});
+    // Cy, in slot 1, starts a game: play to 2, 5 seconds per turn. Cy's own turn runs out
+    // without a stroke.
+    cy.send(MessageId::StartGameToHost, {1, false, 2, 5});
     const auto start = announced(MessageId::StartGame, e2e::kToolMs);
     ASSERT_TRUE(start);
-    EXPECT_EQ(start->integer(0), 3);
+    EXPECT_EQ(start->integer(0), 1);
     EXPECT_EQ(start->integer(2), 2);
     EXPECT_EQ(start->integer(3), 5);
+
+    const auto cyPicks = announced(MessageId::PickCategory, e2e::kPhaseMs);
+    ASSERT_TRUE(cyPicks);
+    ASSERT_EQ(cyPicks->integer(0), 1);
+    ASSERT_TRUE(announced(MessageId::NextPlayer, e2e::kPhaseMs));
+    ASSERT_TRUE(next(cy, MessageId::GiveDrawerAnswer, e2e::kToolMs));
+    const auto cyOver = announced(MessageId::UpdateAnswer, e2e::kPhaseMs);
+    ASSERT_TRUE(cyOver);
+    EXPECT_EQ(cyOver->text(0), "true");
 
     // A window's turn: it is asked to pick, its player clicks a category, the host hands
     // out a phrase of that category, and the turn runs out (nobody can guess it).
@@ -114,7 +130,7 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
         const auto pick = announced(MessageId::PickCategory, e2e::kPhaseMs);
         ASSERT_TRUE(pick);
         ASSERT_EQ(pick->integer(0), slot);
-        if (slot == 1)
+        if (slot == 2)
             keepPicture(QStringLiteral("game-2-picking"), window);
         // The chooser appears once the window has read its turn; click until the host
         // announces the phrase (a repeated pick of the same category changes nothing).
@@ -138,50 +154,50 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
         EXPECT_EQ(over->text(0), "true");
         EXPECT_FALSE(over->text(1).isEmpty());
     };
-    windowTurn(1, *annWindow, kCategory3Row, 3, QStringLiteral("game-3-ann-drawing"));
+    windowTurn(2, *annWindow, kCategory3Row, 3, QStringLiteral("game-3-ann-drawing"));
     ASSERT_FALSE(HasFatalFailure());
-    windowTurn(2, *bobWindow, kCategory5Row, 5, QStringLiteral("game-4-bob-drawing"));
+    windowTurn(3, *bobWindow, kCategory5Row, 5, QStringLiteral("game-4-bob-drawing"));
     ASSERT_FALSE(HasFatalFailure());
 
-    // Cy's turn: only Cy learns the phrase; Cy draws, Di sees the strokes and guesses it.
+    // Di's turn: only Di learns the phrase; Di draws, Cy sees the strokes and guesses it.
     const auto pick = announced(MessageId::PickCategory, e2e::kPhaseMs);
     ASSERT_TRUE(pick);
-    ASSERT_EQ(pick->integer(0), 3);
+    ASSERT_EQ(pick->integer(0), 4);
     const auto turn = announced(MessageId::NextPlayer, e2e::kPhaseMs);
     ASSERT_TRUE(turn);
-    EXPECT_EQ(turn->integer(0), 3);
-    const auto secret = next(cy, MessageId::GiveDrawerAnswer, e2e::kToolMs);
+    EXPECT_EQ(turn->integer(0), 4);
+    const auto secret = next(di, MessageId::GiveDrawerAnswer, e2e::kToolMs);
     ASSERT_TRUE(secret);
     const QByteArray phrase = secret->text(0);
     ASSERT_FALSE(phrase.isEmpty());
 
     const protocol::ColourValue blue = protocol::rgbColour(0, 0, 255);
-    cy.send(MessageId::MoveItToHost, {3, blue, 6, 60, 60});
-    cy.send(MessageId::DrawToHost,
-            {3, blue, 6, QByteArray(),
+    di.send(MessageId::MoveItToHost, {4, blue, 6, 60, 60});
+    di.send(MessageId::DrawToHost,
+            {4, blue, 6, QByteArray(),
              QList<QPoint>{{60, 60}, {200, 80}, {320, 200}, {140, 300}, {60, 60}}});
-    const auto moved = next(di, MessageId::MoveIt, e2e::kToolMs);
+    const auto moved = next(cy, MessageId::MoveIt, e2e::kToolMs);
     ASSERT_TRUE(moved);
-    EXPECT_EQ(moved->integer(0), 3);
-    const auto stroke = next(di, MessageId::Draw, e2e::kToolMs);
+    EXPECT_EQ(moved->integer(0), 4);
+    const auto stroke = next(cy, MessageId::Draw, e2e::kToolMs);
     ASSERT_TRUE(stroke);
     EXPECT_EQ(stroke->points(4).size(), 5);
-    keepPicture(QStringLiteral("game-5-cy-drawing"), *annWindow);
+    keepPicture(QStringLiteral("game-5-di-drawing"), *annWindow);
 
-    di.send(MessageId::Answer, {4, phrase});
+    cy.send(MessageId::Answer, {1, phrase});
     const auto solved = announced(MessageId::CorrectAnswer, e2e::kToolMs);
     ASSERT_TRUE(solved);
-    EXPECT_EQ(solved->integer(0), 4); // Di guessed
+    EXPECT_EQ(solved->integer(0), 1); // Cy guessed
     EXPECT_EQ(solved->integer(1), 2);
-    EXPECT_EQ(solved->integer(2), 3); // Cy drew
+    EXPECT_EQ(solved->integer(2), 4); // Di drew
     EXPECT_EQ(solved->integer(3), 1);
     EXPECT_EQ(solved->text(4), phrase);
     keepPicture(QStringLiteral("game-6-correct-answer"), *annWindow);
 
-    // After the break the host finds Di alone at the top with 2 points: the game is won.
+    // After the break the host finds Cy alone at the top with 2 points: the game is won.
     const auto won = announced(MessageId::Winner, e2e::kPhaseMs);
     ASSERT_TRUE(won);
-    EXPECT_EQ(won->text(0), "Di");
+    EXPECT_EQ(won->text(0), "Cy");
     keepPicture(QStringLiteral("game-7-winner"), *annWindow);
     keepPicture(QStringLiteral("game-7-winner-bob"), *bobWindow);
 
@@ -190,7 +206,7 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
         const QList<QByteArray> rest = bot->takeAll();
         for (const QByteArray& m : rest) {
             EXPECT_NE(support::messageName(m), "CMD_playerdisconnected") << m.constData();
-            if (bot == &di) {
+            if (bot == &cy) {
                 EXPECT_NE(support::messageName(m), "CMD_givedraweranswer") << m.constData();
             }
         }
