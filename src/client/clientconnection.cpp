@@ -12,10 +12,19 @@ namespace client {
 using protocol::SocketInfo;
 using protocol::TSock;
 
+namespace {
+
+void log(const QString& line)
+{
+    std::fprintf(stderr, "quillon: %s\n", qUtf8Printable(line));
+    std::fflush(stderr);
+}
+
+} // namespace
+
 ClientConnection::ClientConnection(MessageSink& sink, QObject* parent)
     : QObject(parent), m_sink(sink), m_sock(this), m_sock11(this)
 {
-    m_sock.setPortName(QString::number(protocol::lobby::kGamePort));
     m_sock.OnRead = [this](TSock* s, qint64) {
         receive(s->receive());
     };
@@ -120,16 +129,6 @@ void ClientConnection::setPaused(bool paused)
 {
     m_paused = paused;
     schedule();
-}
-
-void ClientConnection::log(const QString& line)
-{
-    if (m_logSink) {
-        m_logSink(line);
-        return;
-    }
-    std::fprintf(stderr, "quillon: %s\n", qUtf8Printable(line));
-    std::fflush(stderr);
 }
 
 void ClientConnection::phraseSent()

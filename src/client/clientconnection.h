@@ -9,8 +9,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
-
 namespace client {
 
 // Receives the host's messages one per drain tick, in order.
@@ -62,9 +60,6 @@ public:
     qsizetype queuedBytes() const { return m_queue.bytes(); }
     bool readingHeld() const { return m_sock.inputHeld(); }
 
-    // Where dropped messages are reported (standard error unless set).
-    void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
-
     // While a message box is open nothing is drained, so no handler runs behind it.
     void setPaused(bool paused);
     bool paused() const { return m_paused; }
@@ -81,7 +76,6 @@ private:
     void sockInfo(protocol::SocketInfo kind, const QString& text);
     void onTimer1();
     void schedule();
-    void log(const QString& line);
 
     MessageSink& m_sink;
     protocol::TSock m_sock;
@@ -93,7 +87,6 @@ private:
     bool m_paused = false;
     bool m_phraseAllowed = true;
     int m_phraseTicks = 0;
-    std::function<void(const QString&)> m_logSink;
 };
 
 } // namespace client

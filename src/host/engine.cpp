@@ -32,8 +32,6 @@ QByteArray tableName(QByteArray name)
     return name;
 }
 
-const QByteArray kDrawing = "drawing";
-
 // The first field, also when it is the only one (no "+" follows it).
 QByteArray firstField(const QByteArray& payload)
 {
@@ -182,7 +180,8 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
         return refuse(QStringLiteral("only slot 1 starts a game"));
     if (def->id == MessageId::Answer && origin > PlayerTable::kBoardSlots)
         return refuse(QStringLiteral("a spectator does not guess"));
-    if (def->id == MessageId::Answer && origin == m_game.drawer() && m_game.turnState() == kDrawing)
+    if (def->id == MessageId::Answer && origin == m_game.drawer() &&
+        m_game.turnState() == "drawing")
         return refuse(QStringLiteral("the drawer does not guess"));
 
     switch (def->id) {

@@ -1,5 +1,6 @@
-// The player window against a host that sends what no honest host would: markup in names,
-// malformed numbers, strokes of absurd width, and more than the window can handle at once.
+// The player window against a host that sends what no honest host would: strokes of absurd
+// width, endless announcements, and more than the window can handle at once. (The real
+// window meets markup and malformed lines on a desktop of its own, in tests/e2e.)
 #include "client/clientconnection.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
@@ -11,7 +12,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
@@ -33,7 +33,6 @@ protected:
         services.dialogs = &dialogs;
         services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
         window = std::make_unique<client::Tchat>(services);
-        window->connection().setLogSink([this](const QString& line) { logged << line; });
         host("CMD_sendlogininfo+2");
         host("CMD_newplayerinfo+2+Bob");
     }
@@ -51,47 +50,9 @@ protected:
     RecordingDialogs dialogs;
     client::Services services;
     std::unique_ptr<client::Tchat> window;
-    QStringList logged;
 };
 
 } // namespace
-
-TEST_F(HostileHost, MarkupFromTheWireIsShownAsTheTextItIs)
-{
-    const QByteArray img = "<img src='file:///dev/zero'>";
-    host("CMD_newplayerinfo+3+<h1>Cid</h1>");
-    host("CMD_startgame+1+false+" + img + "+120");
-    host("CMD_nextplayer+3+0+" + img);
-    host("CMD_givedraweranswer+" + img);
-    host("CMD_winner+" + img);
-    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_playername3"))->text(),
-              QStringLiteral("<h1>Cid</h1>"));
-    EXPECT_EQ(ui().label_winner->text(), QString::fromLatin1(img));
-    // Every label of the window, whatever it shows now or later, takes text as text.
-    for (const QLabel* label : window->findChildren<QLabel*>()) {
-        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
-    }
-}
-
-TEST_F(HostileHost, MalformedLinesAreLoggedWithoutABoxAndDrainingGoesOn)
-{
-    QByteArray burst;
-    for (int i = 0; i < 30; ++i)
-        burst += term("CMD_pickcatagory+x" + QByteArray::number(i));
-    // The handler stops at the third field; the score it set before that stays set.
-    burst += term("CMD_correctanswer+2+5+<a href='file:///etc/shadow'>+1+X");
-    burst += term("CMD_chat+Ann chats: still here|clBlack");
-    window->connection().receive(burst);
-    QTRY_VERIFY(!window->connection().hasQueuedMessages()); // drained by the window's timer
-    EXPECT_TRUE(dialogs.shown.isEmpty());
-    ASSERT_EQ(logged.size(), 31);
-    EXPECT_EQ(logged.front(),
-              QStringLiteral("dropped \"CMD_pickcatagory+x0\": 'x0' is not a valid integer value"));
-    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_score2"))->text(),
-              QStringLiteral("5"));
-    EXPECT_EQ(ui().mainchat->document()->lastBlock().text(),
-              QStringLiteral("Ann chats: still here"));
-}
 
 TEST_F(HostileHost, StrokeWidthsAndCoordinatesAreBoundedBeforeTheyArePainted)
 {

@@ -31,3 +31,17 @@ TEST(LobbyCommandLine, IsReadByPosition)
         readCommandLine({QStringLiteral("A"), QStringLiteral("h"), QStringLiteral("TRUE")}).mode,
         Mode::Join);
 }
+
+TEST(Lobby, AJoiningAddressMayNameAnotherPort)
+{
+    const auto at = [](const char* address) {
+        const Endpoint e = readEndpoint(QString::fromLatin1(address));
+        return e.host + QLatin1Char('/') + QString::number(e.port);
+    };
+    EXPECT_EQ(at("10.0.0.2"), QStringLiteral("10.0.0.2/7772"));
+    EXPECT_EQ(at("10.0.0.2:7800"), QStringLiteral("10.0.0.2/7800"));
+    EXPECT_EQ(at("game.example:65535"), QStringLiteral("game.example/65535"));
+    // Without a readable port the whole text is the host (and fails its lookup as such).
+    for (const char* odd : {"h:0", "h:65536", "h:x", ":7800", "h:"})
+        EXPECT_EQ(at(odd), QString::fromLatin1(odd) + QStringLiteral("/7772")) << odd;
+}
