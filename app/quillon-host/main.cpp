@@ -2,7 +2,7 @@
 // (the first connection, then the first to take a free slot 1) has the host's privileges;
 // the turns go on among those connected when slot 1 is empty.
 #include "host/hostserver.h"
-#include "protocol/tsock.h"
+#include "net/tsock.h"
 
 #include "signalwatcher.h"
 
@@ -50,12 +50,12 @@ int main(int argc, char** argv)
     options.secondMs = secondMs;
     options.dedicated = true;
     host::HostServer server(options);
-    protocol::TSock::setUnhandledErrorHandler([](const QString& text) {
+    net::TSock::setUnhandledErrorHandler([](const QString& text) {
         std::fprintf(stderr, "quillon-host: error: %s\n", qUtf8Printable(text));
     });
     try {
         server.start();
-    } catch (const protocol::ESockException& e) {
+    } catch (const net::ESockException& e) {
         std::fprintf(stderr, "quillon-host: cannot listen on port %u: %s\n", port, e.what());
         return 1;
     }

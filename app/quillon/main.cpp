@@ -3,7 +3,7 @@
 #include "client/singleinstance.h"
 #include "client/tchat.h"
 #include "host/hostserver.h"
-#include "protocol/tsock.h"
+#include "net/tsock.h"
 #include "windows/shell.h"
 #include "windows/sidewindows.h"
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         window.raise();
         window.activateWindow();
     });
-    protocol::TSock::setUnhandledErrorHandler(
+    net::TSock::setUnhandledErrorHandler(
         [&dialogs](const QString& text) { dialogs.inform(text); });
 
     window.setArguments(QApplication::arguments().mid(1));

@@ -9,8 +9,8 @@
 
 namespace client {
 
-using protocol::SocketInfo;
-using protocol::TSock;
+using net::SocketInfo;
+using net::TSock;
 
 namespace {
 
@@ -51,7 +51,7 @@ void ClientConnection::openLobbyLink()
 {
     try {
         m_sock11.open();
-    } catch (const protocol::ESockException&) {
+    } catch (const net::ESockException&) {
         // The lobby's absence never matters to the game.
     }
 }

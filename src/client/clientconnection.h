@@ -3,7 +3,7 @@
 #include "protocol/catalogue.h"
 #include "protocol/framing.h"
 #include "protocol/receivequeue.h"
-#include "protocol/tsock.h"
+#include "net/tsock.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -42,7 +42,7 @@ public:
 
     explicit ClientConnection(MessageSink& sink, QObject* parent = nullptr);
 
-    // Starts connecting to the host. Throws protocol::ESockException when the address
+    // Starts connecting to the host. Throws net::ESockException when the address
     // cannot be read ("Host Lookup - Could Not Find Host Entry").
     void open(const QString& hostAddress, quint16 port);
     // The lobby link: connected once, never read or written, held until the program ends.
@@ -73,13 +73,13 @@ Q_SIGNALS:
     void closed();
 
 private:
-    void sockInfo(protocol::SocketInfo kind, const QString& text);
+    void sockInfo(net::SocketInfo kind, const QString& text);
     void onTimer1();
     void schedule();
 
     MessageSink& m_sink;
-    protocol::TSock m_sock;
-    protocol::TSock m_sock11;
+    net::TSock m_sock;
+    net::TSock m_sock11;
     protocol::MessageFramer m_framer;
     protocol::ReceiveQueue m_queue;
     QTimer m_timer1;

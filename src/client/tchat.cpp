@@ -250,7 +250,7 @@ void Tchat::processParams(const QStringList& arguments)
         else
             joinpress();
         m_connection->openLobbyLink();
-    } catch (const protocol::ESockException& e) {
+    } catch (const net::ESockException& e) {
         inform(QString::fromLatin1(e.what()));
     }
 }

@@ -11,8 +11,8 @@
 
 namespace host {
 
-using protocol::SocketInfo;
-using protocol::TSock;
+using net::SocketInfo;
+using net::TSock;
 
 namespace {
 
@@ -211,7 +211,7 @@ void HostServer::send(int slot, const QByteArray& message)
         return;
     try {
         sock->send(message);
-    } catch (const protocol::ESockException& e) {
+    } catch (const net::ESockException& e) {
         log(QStringLiteral("slot %1: send failed: %2")
                 .arg(slot)
                 .arg(QString::fromLatin1(e.what())));

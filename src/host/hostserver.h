@@ -5,7 +5,7 @@
 #include "host/systemrandom.h"
 #include "protocol/framing.h"
 #include "protocol/lobby.h"
-#include "protocol/tsock.h"
+#include "net/tsock.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -37,7 +37,7 @@ public:
     explicit HostServer(Options options, QObject* parent = nullptr);
     ~HostServer() override;
 
-    // Starts listening; throws protocol::ESockException ("Listen - Error Binding Socket").
+    // Starts listening; throws net::ESockException ("Listen - Error Binding Socket").
     void start();
     // Stops listening and closes every connection.
     void stop();
@@ -59,23 +59,23 @@ private:
     void log(const QString& line) override;
 
     void sock1Accept();
-    void sock1Read(protocol::TSock* sock);
-    void tempsockDisconnect(protocol::TSock* sock);
-    void tempsockInfo(protocol::TSock* sock, protocol::SocketInfo kind, const QString& text);
+    void sock1Read(net::TSock* sock);
+    void tempsockDisconnect(net::TSock* sock);
+    void tempsockInfo(net::TSock* sock, net::SocketInfo kind, const QString& text);
     void socktimerTimer();
     void roundtimeTimer();
 
     void drainSoon();
     void syncClock();
     void syncLoginTimer();
-    protocol::TSock* connectionOf(int slot) const;
-    void closeNow(int slot, protocol::TSock* sock);
+    net::TSock* connectionOf(int slot) const;
+    void closeNow(int slot, net::TSock* sock);
 
     Options m_options;
     SystemRandom m_random;
     HostEngine m_engine;
-    protocol::TSock m_sock1;
-    std::array<protocol::TSock*, PlayerTable::kSlots + 1> m_connections{};
+    net::TSock m_sock1;
+    std::array<net::TSock*, PlayerTable::kSlots + 1> m_connections{};
     std::array<protocol::MessageFramer, PlayerTable::kSlots + 1> m_framers;
     // Slots whose close has been asked for; their traffic is ignored until it happens.
     std::array<bool, PlayerTable::kSlots + 1> m_closing{};

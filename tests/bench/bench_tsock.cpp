@@ -7,7 +7,7 @@
 
 #include "protocol/framing.h"
 #include "protocol/message.h"
-#include "protocol/tsock.h"
+#include "net/tsock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <vector>
 
-using protocol::TSock;
+using net::TSock;
 
 namespace {
 

@@ -120,5 +120,5 @@ TEST(HostileHostFlood, TheWindowStopsReadingAFullQueueAndLosesNothing)
     EXPECT_EQ(sink.numbers, expected);
     EXPECT_TRUE(sink.held);
     EXPECT_LE(sink.peakQueued, client::ClientConnection::kMaxQueuedBytes +
-                                   protocol::TSock::kReadChunk + protocol::kMaxEntryLength);
+                                   net::TSock::kReadChunk + protocol::kMaxEntryLength);
 }

@@ -1,9 +1,9 @@
-#include "protocol/wsaerrors.h"
+#include "net/wsaerrors.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace protocol {
+namespace net {
 
 namespace {
 
@@ -96,4 +96,4 @@ int wsaErrorCode(QAbstractSocket::SocketError error)
     }
 }
 
-} // namespace protocol
+} // namespace net

@@ -8,7 +8,7 @@
 #include <QLatin1String>
 #include <QString>
 
-namespace protocol {
+namespace net {
 
 namespace wsa {
 inline constexpr int Base = 10000; // WSABASEERR; also the code of errors that have no better one
@@ -59,4 +59,4 @@ QString wsaErrorText(int code);
 //   anything else                     10000, shown as "UNKNOWN ERROR"
 int wsaErrorCode(QAbstractSocket::SocketError error);
 
-} // namespace protocol
+} // namespace net

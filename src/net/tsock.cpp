@@ -1,6 +1,8 @@
-#include "protocol/tsock.h"
+#include "net/tsock.h"
 
-#include "protocol/wsaerrors.h"
+#include "net/lingeringclose.h"
+#include "net/tsockinternals.h"
+#include "net/wsaerrors.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -22,53 +24,19 @@
 #include <sys/socket.h>
 #endif
 #ifdef Q_OS_LINUX
-#include <fcntl.h>
 #include <netinet/tcp.h>
-#include <unistd.h>
 #endif
 
-namespace protocol {
+namespace net {
 
 namespace {
 
-// How long a closed connection may linger to deliver its last output.
-constexpr int kLingerMs = 5000;
-// Waiting connections the platform keeps for a listener.
-constexpr int kListenBacklog = 5;
 // Qt stops accepting after a failed accept (out of descriptors, say); we try again after this.
 constexpr int kAcceptRetryMs = 1000;
 // Keepalive timing on Linux (seconds, probes); see TSock::setKeepAlive.
 constexpr int kKeepAliveIdle = 30;
 constexpr int kKeepAliveInterval = 10;
 constexpr int kKeepAliveProbes = 4;
-
-std::function<void(const QString&)>& unhandledErrorHandler()
-{
-    static std::function<void(const QString&)> handler;
-    return handler;
-}
-
-void passOnUnhandled(const std::exception_ptr& error)
-{
-    QString text;
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        text = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        text = QStringLiteral("Unknown error");
-    }
-    const auto handler = unhandledErrorHandler();
-    if (!handler) {
-        qWarning("TSock: %s", qUtf8Printable(text));
-        return;
-    }
-    try {
-        handler(text);
-    } catch (...) {
-        qWarning("TSock: the unhandled-error handler failed on: %s", qUtf8Printable(text));
-    }
-}
 
 // Host names already resolved in this process, so a reconnect does not wait for the resolver.
 QHash<QString, QHostAddress>& hostCache()
@@ -82,99 +50,7 @@ bool startsWithDigit(const QString& text)
     return !text.isEmpty() && text.front() >= u'0' && text.front() <= u'9';
 }
 
-// Calls a handler through a copy, so a handler that replaces itself or deletes its socket does
-// not pull the function out from under its own call.
-template <class Handler, class... Args> void call(const Handler& handler, Args&&... args)
-{
-    if (!handler)
-        return;
-    const Handler copy = handler;
-    copy(std::forward<Args>(args)...);
-}
-
-// Deletes a Qt object that may be in the middle of emitting a signal. Until the event loop gets
-// to it, it belongs to the application, which deletes it at the latest when it ends.
-void disposeLater(QObject* object)
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) {
-        delete object;
-        return;
-    }
-    object->setParent(app);
-    object->deleteLater();
-}
-
-void shutdownSending(QTcpSocket* socket)
-{
-    const qintptr fd = socket->socketDescriptor();
-    if (fd == -1 || !socket->isValid())
-        return;
-#ifdef Q_OS_WIN
-    ::shutdown(static_cast<SOCKET>(fd), SD_SEND);
-#else
-    ::shutdown(static_cast<int>(fd), SHUT_WR);
-#endif
-}
-
-// Takes over a connection its TSock has closed. Qt's abort() would throw away output that has
-// not gone out yet, and closing a socket with unread input makes the platform answer with a
-// reset that can destroy output still in flight (the host sends "CMD_full+" and closes at once).
-// So the connection first sends what is queued, then shuts down its sending side, and reads and
-// drops whatever the peer still sends until the peer closes too, or until kLingerMs have passed.
-void letLinger(QTcpSocket* socket)
-{
-    // While Qt tells of an ended connection (errorOccurred), the state still reads connected but
-    // the descriptor is closed already, and socketDescriptor() returns its stale number; only
-    // isValid() tells. Such a socket has nothing left to deliver.
-    if (!socket->isValid() || socket->state() != QAbstractSocket::ConnectedState) {
-        if (socket->isValid() && socket->state() != QAbstractSocket::UnconnectedState)
-            socket->abort(); // still connecting
-        disposeLater(socket);
-        return;
-    }
-    if (QCoreApplication::instance() == nullptr) {
-        socket->abort();
-        delete socket;
-        return;
-    }
-    socket->setParent(QCoreApplication::instance()); // deleted at the latest when the program ends
-    socket->readAll();
-    QObject::connect(socket, &QIODevice::readyRead, socket, [socket] { socket->readAll(); });
-    QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(kLingerMs, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
-    if (socket->bytesToWrite() == 0) {
-        shutdownSending(socket);
-    } else {
-        QObject::connect(socket, &QIODevice::bytesWritten, socket, [socket] {
-            if (socket->bytesToWrite() == 0)
-                shutdownSending(socket);
-        });
-    }
-}
-
 } // namespace
-
-// Marks a call of the owner or an event in progress on a socket: platform events that Qt emits
-// meanwhile (a connect refused at once, a write failing inside send) wait in m_pending and are
-// delivered once nothing runs on the socket any more.
-class TSock::Busy {
-public:
-    explicit Busy(TSock& sock) : m_sock(&sock) { ++sock.m_busy; }
-    ~Busy()
-    {
-        if (m_sock && --m_sock->m_busy == 0 && !m_sock->m_pending.empty())
-            m_sock->scheduleDrain();
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    QPointer<TSock> m_sock; // the socket may be deleted by a handler meanwhile
-};
 
 TSock::TSock(QObject* parent) : QObject(parent) {}
 
@@ -184,15 +60,10 @@ TSock::~TSock()
     releaseHandle();
 }
 
-void TSock::setUnhandledErrorHandler(std::function<void(const QString&)> handler)
-{
-    unhandledErrorHandler() = std::move(handler);
-}
-
 void TSock::setHostName(const QString& name)
 {
     m_hostName = name;
-    if (m_connected && m_socketType == SocketType::Stream)
+    if (m_connected)
         report(SocketInfo::Lookup,
                QStringLiteral("Setting HostName While Connected Has No Effect"));
 }
@@ -276,113 +147,6 @@ quint16 TSock::lookupPort()
     return ntohs(static_cast<quint16>(entry->s_port));
 }
 
-// --- listening --------------------------------------------------------------------------------
-
-void TSock::setListen(bool on)
-{
-    Busy busy(*this);
-    QPointer<TSock> self(this);
-    if (!on) {
-        if (!m_listening)
-            return;
-        m_listening = false; // so that close reports "Socket Closed"
-        close();
-        if (self)
-            report(SocketInfo::Listen, QStringLiteral("Listening Stopped"));
-        return;
-    }
-    if (hasHandle() && !m_listening)
-        throw ESockException("Listen - Socket Already In Use");
-    if (m_listening) {
-        report(SocketInfo::Listen, QStringLiteral("Listening Already Running"));
-        return;
-    }
-    if (m_socketType != SocketType::Stream)
-        throw ESockException("Listen - Datagram Sockets Are Not Supported");
-
-    const quint16 port = lookupPort();
-    if (!self || hasHandle())
-        return; // the report's handler did something else with the socket
-
-    auto* server = new QTcpServer(this);
-    server->setProxy(QNetworkProxy::NoProxy);
-    server->setListenBacklogSize(kListenBacklog);
-    if (!server->listen(QHostAddress::AnyIPv4, port)) {
-        const auto error = server->serverError();
-        delete server;
-        switch (error) {
-        case QAbstractSocket::AddressInUseError:
-        case QAbstractSocket::SocketAccessError:
-        case QAbstractSocket::SocketAddressNotAvailableError:
-            throw ESockException("Listen - Error Binding Socket");
-        default:
-            throw ESockException("Listen - Error Starting Listen");
-        }
-    }
-    m_server = server;
-    connect(server, &QTcpServer::newConnection, this, [this] {
-        notify({Note::Incoming, m_generation});
-    });
-    connect(server, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        notify({Note::Failed, m_generation, static_cast<int>(error)});
-    });
-    m_listening = true;
-    report(SocketInfo::Listen, QStringLiteral("Listening Started"));
-}
-
-bool TSock::accept(TSock*& newSock)
-{
-    Busy busy(*this);
-    if (!m_listening || !m_server)
-        throw ESockException("Accept - Socket Not In Listening Mode");
-    QTcpSocket* incoming = m_server->nextPendingConnection();
-    if (incoming == nullptr) {
-        report(SocketInfo::Accept, QStringLiteral("Could Not Accept Connection"));
-        return false;
-    }
-    m_remoteAddress = incoming->peerAddress().toString();
-
-    auto* sock = new TSock(this);
-    Busy sockBusy(*sock); // what Qt already knows about the connection is delivered after this
-    sock->m_blocking = m_blocking;
-    sock->m_blockingTimeout = m_blockingTimeout;
-    sock->m_keepAlive = m_keepAlive;
-    sock->OnRead = OnRead;
-    sock->OnWrite = OnWrite;
-    sock->OnDisconnect = OnDisconnect;
-    sock->OnInfo = OnInfo;
-    sock->attach(incoming);
-    sock->m_connected = true;
-    if (incoming->state() == QAbstractSocket::ConnectedState && incoming->isValid()) {
-        sock->applySocketOptions();
-        sock->makeWitness();
-    }
-    // Data, and even the peer's close, may have come in while the connection waited.
-    if (incoming->bytesAvailable() > 0)
-        sock->m_pending.push_back({Note::Read, sock->m_generation});
-    if (incoming->state() != QAbstractSocket::ConnectedState) {
-        const auto error = incoming->error();
-        if (error == QAbstractSocket::RemoteHostClosedError ||
-            error == QAbstractSocket::UnknownSocketError)
-            sock->m_pending.push_back({Note::Disconnected, sock->m_generation});
-        else
-            sock->m_pending.push_back({Note::Failed, sock->m_generation, static_cast<int>(error)});
-    }
-    newSock = sock;
-
-    QPointer<TSock> self(this);
-    sock->setPortName(m_portName);
-    sock->setHostName(m_remoteAddress);
-    if (self)
-        report(SocketInfo::Accept, QStringLiteral("Created New TSock Structure"));
-    return true;
-}
-
-void TSock::onIncoming()
-{
-    call(OnAccept, this);
-}
-
 // --- connecting -------------------------------------------------------------------------------
 
 bool TSock::open()
@@ -390,8 +154,6 @@ bool TSock::open()
     Busy busy(*this);
     if (hasHandle())
         return m_connected;
-    if (m_socketType != SocketType::Stream)
-        throw ESockException("Open - Datagram Sockets Are Not Supported");
 
     QPointer<TSock> self(this);
     const quint16 port = lookupPort();
@@ -490,7 +252,7 @@ void TSock::onConnected()
         return;
     m_connected = true;
     applySocketOptions();
-    makeWitness();
+    m_witness.watch(*m_socket);
     if (!m_earlyOutput.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
         m_socket->write(std::exchange(m_earlyOutput, {}));
         m_inSend = true;
@@ -604,7 +366,7 @@ void TSock::onFailed(int qtError)
         return;
     }
     if (error == QAbstractSocket::RemoteHostClosedError)
-        endConnection(witnessSawReset() ? wsa::ConnectionReset : 0);
+        endConnection(m_witness.sawReset() ? wsa::ConnectionReset : 0);
     else
         endConnection(wsaErrorCode(error));
 }
@@ -679,7 +441,7 @@ void TSock::releaseHandle()
         QHostInfo::abortHostLookup(m_lookupId);
         m_lookupId = -1;
     }
-    closeWitness();
+    m_witness.release();
     if (QTcpSocket* socket = std::exchange(m_socket, nullptr)) {
         QObject::disconnect(socket, nullptr, this, nullptr);
         letLinger(socket);
@@ -691,115 +453,4 @@ void TSock::releaseHandle()
     }
 }
 
-// --- telling a reset from an orderly close ------------------------------------------------------
-
-void TSock::makeWitness()
-{
-#ifdef Q_OS_LINUX
-    closeWitness();
-    const qintptr fd = m_socket && m_socket->isValid() ? m_socket->socketDescriptor() : -1;
-    if (fd != -1)
-        m_witness = ::fcntl(static_cast<int>(fd), F_DUPFD_CLOEXEC, 0);
-#endif
-}
-
-bool TSock::witnessSawReset() const
-{
-#ifdef Q_OS_LINUX
-    // Qt has closed its descriptor by now; ours keeps the connection and its state. After the
-    // peer's FIN it waits in CLOSE_WAIT for our close; after a reset it is CLOSE already.
-    if (m_witness < 0)
-        return false;
-    tcp_info info{};
-    socklen_t length = sizeof info;
-    if (::getsockopt(m_witness, IPPROTO_TCP, TCP_INFO, &info, &length) != 0)
-        return false;
-    return info.tcpi_state == TCP_CLOSE;
-#else
-    return false;
-#endif
-}
-
-void TSock::closeWitness()
-{
-#ifdef Q_OS_LINUX
-    if (m_witness >= 0)
-        ::close(m_witness);
-#endif
-    m_witness = -1;
-}
-
-// --- delivering platform events -----------------------------------------------------------------
-
-void TSock::notify(Pending pending)
-{
-    m_pending.push_back(std::move(pending));
-    if (m_busy == 0)
-        drain();
-}
-
-void TSock::scheduleDrain()
-{
-    if (m_drainPosted)
-        return;
-    m_drainPosted = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_drainPosted = false;
-            drain();
-        },
-        Qt::QueuedConnection);
-}
-
-void TSock::drain()
-{
-    if (m_busy != 0)
-        return; // the Busy that ends last schedules the next round
-    QPointer<TSock> self(this);
-    while (!m_pending.empty()) {
-        const Pending pending = std::move(m_pending.front());
-        m_pending.pop_front();
-        if (pending.generation != m_generation)
-            continue;
-        ++m_busy;
-        try {
-            dispatch(pending);
-        } catch (...) {
-            // Qt cannot carry an exception through its event loop.
-            passOnUnhandled(std::current_exception());
-        }
-        if (!self)
-            return;
-        --m_busy;
-    }
-}
-
-void TSock::dispatch(const Pending& pending)
-{
-    switch (pending.note) {
-    case Note::Resolved:
-        onResolved(pending);
-        break;
-    case Note::Connected:
-        onConnected();
-        break;
-    case Note::Read:
-        onRead();
-        break;
-    case Note::Written:
-        onWritten();
-        break;
-    case Note::Failed:
-        onFailed(pending.error);
-        break;
-    case Note::Disconnected:
-        onDisconnected();
-        break;
-    case Note::Incoming:
-        onIncoming();
-        break;
-    }
-}
-
-} // namespace protocol
+} // namespace net

@@ -40,6 +40,8 @@
 // the listener is destroyed, or until their owner deletes them earlier. Deleting a socket from
 // inside one of its own handlers is allowed.
 
+#include "net/resetwitness.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -54,7 +56,7 @@ class QHostInfo;
 class QTcpServer;
 class QTcpSocket;
 
-namespace protocol {
+namespace net {
 
 // Raised by the TSock operations; what() is one of the fixed texts ("Send - Socket Not
 // Connected", "Listen - Error Binding Socket", "Error here", ...).
@@ -62,11 +64,6 @@ class ESockException : public std::runtime_error {
 public:
     explicit ESockException(const char* text) : std::runtime_error(text) {}
 };
-
-enum class SocketType { Stream, Datagram };
-
-// The line-break setting is only stored; nothing depends on it.
-enum class TLineBreak { CRLF, CR, LF, Smart };
 
 // The kind of an info report, in the order the reports have always been numbered.
 enum class SocketInfo { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
@@ -85,25 +82,14 @@ public:
     TSock(const TSock&) = delete;
     TSock& operator=(const TSock&) = delete;
 
-    // Settings. Only stream sockets in non-blocking mode without automatic accepting exist here:
-    // Blocking, AutoAccept, BlockingTimeout and LineBreak are stored (and copied by accept) but
-    // change nothing; open and setListen(true) refuse a datagram socket.
-    SocketType socketType() const { return m_socketType; }
-    void setSocketType(SocketType type) { m_socketType = type; }
+    // Settings. Only non-blocking stream sockets that accept on request exist here; the
+    // blocking, datagram and automatic-accept modes are not part of this class.
     const QString& hostName() const { return m_hostName; }
     // On a connected socket the value is stored all the same, with the report
     // "Setting HostName While Connected Has No Effect" (likewise for the port).
     void setHostName(const QString& name);
     const QString& portName() const { return m_portName; }
     void setPortName(const QString& port);
-    bool blocking() const { return m_blocking; }
-    void setBlocking(bool on) { m_blocking = on; }
-    bool autoAccept() const { return m_autoAccept; }
-    void setAutoAccept(bool on) { m_autoAccept = on; }
-    TLineBreak lineBreak() const { return m_lineBreak; }
-    void setLineBreak(TLineBreak lineBreak) { m_lineBreak = lineBreak; }
-    int blockingTimeout() const { return m_blockingTimeout; }
-    void setBlockingTimeout(int ms) { m_blockingTimeout = ms; }
     // Free for the owner; the host keeps a player's slot number here.
     int tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
@@ -201,9 +187,6 @@ private:
     void attach(QTcpSocket* socket);
     void applySocketOptions();
     void releaseHandle();
-    void makeWitness();
-    bool witnessSawReset() const;
-    void closeWitness();
 
     void notify(Pending pending);
     void scheduleDrain();
@@ -218,13 +201,8 @@ private:
     void onIncoming();
     void endConnection(int wsaCode);
 
-    SocketType m_socketType = SocketType::Stream;
     QString m_hostName;
     QString m_portName;
-    bool m_blocking = false;
-    bool m_autoAccept = false;
-    TLineBreak m_lineBreak = TLineBreak::Smart;
-    int m_blockingTimeout = 0;
     int m_tag = 0;
     bool m_keepAlive = false;
 
@@ -232,7 +210,7 @@ private:
     QTcpServer* m_server = nullptr; // handle of a listener
     int m_lookupId = -1;            // background host lookup in progress
     quint16 m_connectPort = 0;
-    int m_witness = -1; // second descriptor of the connection (Linux), see the top of the file
+    ResetWitness m_witness;
     bool m_connected = false;
     bool m_listening = false;
     bool m_inSend = false;
@@ -248,4 +226,4 @@ private:
     bool m_drainPosted = false;
 };
 
-} // namespace protocol
+} // namespace net
