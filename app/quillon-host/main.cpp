@@ -2,8 +2,10 @@
 // (the first connection, then the first to take a free slot 1) has the host's privileges;
 // the turns go on among those connected when slot 1 is empty.
 #include "host/hostserver.h"
-#include "net/tsock.h"
+#include "protocol/lobby.h"
+#include "protocol/version.h"
 
+#include "net/tsock.h"
 #include "signalwatcher.h"
 
 #include <QCommandLineParser>
@@ -15,15 +17,15 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-host"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.2.7"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(protocol::kFullVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quillon dedicated host"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("TCP port to listen on (0: any free)."),
-                                        QStringLiteral("N"), QStringLiteral("7772"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("TCP port to listen on (0: any free)."),
+        QStringLiteral("N"), QString::number(protocol::lobby::kGamePort));
     const QCommandLineOption secondOption(
         QStringLiteral("second-ms"),
         QStringLiteral("Length of the turn clock's second in milliseconds."), QStringLiteral("MS"),

@@ -1,12 +1,14 @@
 // The game: the player window, the hidden host it switches on when it hosts, and the
 // side windows, in that order. One copy runs per desktop session.
+#include "client/settingsfile.h"
 #include "client/singleinstance.h"
 #include "client/tchat.h"
 #include "host/hostserver.h"
-#include "net/tsock.h"
+#include "protocol/version.h"
 #include "windows/shell.h"
 #include "windows/sidewindows.h"
 
+#include "net/tsock.h"
 #include "platformservices.h"
 
 #include <QApplication>
@@ -16,7 +18,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationVersion(QString::fromLatin1(client::Tchat::kVersion));
+    QApplication::setApplicationVersion(QString::fromLatin1(protocol::kFullVersion));
 
     client::SingleInstance instance;
     if (!instance.acquire())
@@ -27,8 +29,8 @@ int main(int argc, char** argv)
     client::Services services;
     services.dialogs = &dialogs;
     services.sounds = &sounds;
-    services.settingsPath =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zelklobby.ini"));
+    services.settingsPath = QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QString::fromLatin1(client::kSettingsFileName));
 
     client::Tchat window(services);
     dialogs.setParent(&window);
@@ -48,8 +50,7 @@ int main(int argc, char** argv)
         window.raise();
         window.activateWindow();
     });
-    net::TSock::setUnhandledErrorHandler(
-        [&dialogs](const QString& text) { dialogs.inform(text); });
+    net::TSock::setUnhandledErrorHandler([&dialogs](const QString& text) { dialogs.inform(text); });
 
     window.setArguments(QApplication::arguments().mid(1));
     window.show();

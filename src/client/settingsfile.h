@@ -17,7 +17,7 @@ inline constexpr char kSettingsFileName[] = "zelklobby.ini";
 inline constexpr char kSettingsSection[] = "Quillon";
 inline constexpr int kPhraseCount = 9;
 
-inline constexpr protocol::ColourValue kDefaultTextColour = protocol::rgbColour(128, 0, 0);
+inline constexpr protocol::ColourValue kDefaultTextColour = protocol::kMaroon;
 inline constexpr protocol::ColourValue kDefaultActionColour = protocol::kBlack;
 
 struct PlayerSettings {

@@ -7,6 +7,7 @@
 #include "protocol/conversion.h"
 #include "protocol/fieldreader.h"
 #include "protocol/lobby.h"
+#include "protocol/version.h"
 #include "protocol/windows1252.h"
 #include "ui/colourbutton.h"
 #include "ui/colours.h"
@@ -375,7 +376,7 @@ void Tchat::sendloginfo(const QByteArray& payload)
     m_state.mySlot = protocol::toInt(payload);
     m_state.connected = true;
     m_connection->send(MessageId::LoginInfo,
-                       {m_state.mySlot, QByteArray(kVersion), m_state.loginName});
+                       {m_state.mySlot, QByteArray(protocol::kVersion), m_state.loginName});
 }
 
 void Tchat::moveit(const QByteArray& payload)

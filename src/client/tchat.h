@@ -25,9 +25,6 @@ namespace client {
 class Tchat : public QMainWindow, private MessageSink {
     Q_OBJECT
 public:
-    // The version text sent at login and compared by the host.
-    static constexpr char kVersion[] = "2.2.7";
-
     explicit Tchat(Services services, QWidget* parent = nullptr);
     ~Tchat() override;
 

@@ -5,6 +5,7 @@
 #include "protocol/conversion.h"
 #include "protocol/fieldreader.h"
 #include "protocol/message.h"
+#include "protocol/version.h"
 #include "protocol/windows1252.h"
 
 namespace host {
@@ -181,7 +182,7 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
     if (def->id == MessageId::Answer && origin > PlayerTable::kBoardSlots)
         return refuse(QStringLiteral("a spectator does not guess"));
     if (def->id == MessageId::Answer && origin == m_game.drawer() &&
-        m_game.turnState() == "drawing")
+        m_game.turnState() == TurnState::Drawing)
         return refuse(QStringLiteral("the drawer does not guess"));
 
     switch (def->id) {
@@ -246,7 +247,7 @@ void HostEngine::receivedLoginInfo(int origin, const QByteArray& payload)
     });
     for (const DrawingRecord::Line& line : m_game.drawingRecord().lines())
         m_players.to(slot, line.text + protocol::kTerminator);
-    if (version != kVersion) {
+    if (version != protocol::kVersion) {
         m_players.to(1, buildMessage(MessageId::HaveWrongVersion, {name}));
         m_players.to(slot, buildMessage(MessageId::WrongVersion, {}));
     }
@@ -365,7 +366,7 @@ void HostEngine::justWatch(const QByteArray& payload)
     player->watching = true;
     m_players.toEveryone(buildMessage(MessageId::JustWatching, {slot, QByteArray("1")}));
     // Only a turn in progress passes on; once a game has ended nothing restarts it.
-    if (slot == m_game.drawer() && !m_game.turnState().isEmpty())
+    if (slot == m_game.drawer() && m_game.turnState() != TurnState::None)
         m_game.findPlayer();
 }
 

@@ -25,9 +25,6 @@ namespace host {
 // fills the drawing record is dropped.
 class HostEngine {
 public:
-    // The version text both sides compare at login.
-    static constexpr char kVersion[] = "2.2.7";
-
     struct Options {
         // No player window hosts (quillon-host): the turns go on while slot 1 is empty.
         bool dedicated = false;

@@ -41,13 +41,13 @@ void Game::start(int starter, bool team, qint32 target, qint32 seconds)
     m_players.toEveryone(buildMessage(MessageId::StartGame, {starter, team, target, seconds}));
     m_drawer = 0;
     findPlayer();
-    m_running = !m_turnState.isEmpty(); // false only when nobody may draw
+    m_running = m_turnState != TurnState::None; // false only when nobody may draw
 }
 
 void Game::findPlayer()
 {
     m_record.clear();
-    m_turnState = "picking";
+    m_turnState = TurnState::Picking;
     if (m_players.isConnected(1) || m_dedicated) {
         // Advance through the slots, wrapping after the highest one handed out. At most one
         // full round: when nobody may draw, the game ends instead of spinning forever.
@@ -72,13 +72,13 @@ void Game::findPlayer()
 void Game::endGame()
 {
     m_running = false;
-    m_turnState.clear();
+    m_turnState = TurnState::None;
     switchClock(false);
 }
 
 void Game::pickCategory(int slot, qint32 category)
 {
-    if (m_turnState != "picking" || slot != m_drawer)
+    if (m_turnState != TurnState::Picking || slot != m_drawer)
         return;
     // The player window only offers 0 to 6; any other number leaves the choice open, so
     // a category is drawn at random when the picking time ends.
@@ -130,7 +130,7 @@ void Game::findPhrases()
     m_players.toEveryone(buildMessage(MessageId::NextPlayer, {m_drawer, m_category, m_mask}));
     m_players.to(m_drawer, buildMessage(MessageId::GiveDrawerAnswer, {m_phrase}));
     m_clock = m_turnSeconds + 4;
-    m_turnState = "drawing";
+    m_turnState = TurnState::Drawing;
     switchClock(true);
     m_running = true;
 }
@@ -139,7 +139,7 @@ void Game::pass(int slot)
 {
     // A phrase can only be passed while it is being drawn: a pass in the break (after the
     // phrase was solved or revealed) would hand out a fresh phrase to solve again and again.
-    if (slot != m_drawer || m_turnState != "drawing" || m_solved)
+    if (slot != m_drawer || m_turnState != TurnState::Drawing || m_solved)
         return;
     m_phrase.clear();
     m_mask.clear();
@@ -176,14 +176,14 @@ void Game::clockTick()
     }
     // The phase is over.
     switchClock(false);
-    if (m_turnState == "drawing") {
+    if (m_turnState == TurnState::Drawing) {
         timeUp();
-    } else if (m_turnState == "break") {
+    } else if (m_turnState == TurnState::Break) {
         if (checkForWin())
             endGame();
         else
             findPlayer();
-    } else if (m_turnState == "picking") {
+    } else if (m_turnState == TurnState::Picking) {
         findPhrases();
     }
 }
@@ -196,7 +196,7 @@ void Game::timeUp()
     if (Player* drawer = m_players.at(m_drawer))
         drawer->score = std::max(0, drawer->score - 1);
     m_clock = kPhaseTicks;
-    m_turnState = "break";
+    m_turnState = TurnState::Break;
     switchClock(true);
 }
 
@@ -237,7 +237,7 @@ void Game::answer(int slot, const QByteArray& guessText)
 {
     // Only a phrase being drawn is judged: a game that ended, even quietly with its phrase
     // unsolved, stays ended.
-    if (m_solved || m_turnState != "drawing")
+    if (m_solved || m_turnState != TurnState::Drawing)
         return;
     const QByteArray guess = phrase::upperLetters(guessText);
     m_players.forEachConnected([&](int s) {
@@ -314,7 +314,7 @@ void Game::scoreSolved(int guesser)
         buildMessage(MessageId::CorrectAnswer, {guesser, m_players.scoreOf(guesser), m_drawer,
                                                 m_players.scoreOf(m_drawer), m_phrase}));
     m_clock = kPhaseTicks;
-    m_turnState = "break";
+    m_turnState = TurnState::Break;
     switchClock(true);
 }
 

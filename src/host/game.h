@@ -10,12 +10,19 @@
 
 namespace host {
 
+enum class TurnState {
+    None, // no game, or the game is over
+    Picking,
+    Drawing,
+    Break,
+};
+
 // One game on the host: who draws, the category and phrase, the turn clock, passes,
 // judging of guesses, scoring and the win check. Time comes in as clockTick() calls (one
 // per second while clockRunning()), randomness from the injected source.
 //
-// A turn runs through three phases named by turnState(): "picking" (the drawer chooses a
-// category, 11 ticks), "drawing" (seconds per turn + 5 ticks unless solved) and "break"
+// A turn runs through three phases named by turnState(): Picking (the drawer chooses a
+// category, 11 ticks), Drawing (seconds per turn + 5 ticks unless solved) and Break
 // (11 ticks), after which the win check ends the game or the next turn begins.
 class Game {
 public:
@@ -48,7 +55,7 @@ public:
     int category() const { return m_category; }
     const QByteArray& mask() const { return m_mask; }
     const QByteArray& phrase() const { return m_phrase; }
-    const QByteArray& turnState() const { return m_turnState; }
+    TurnState turnState() const { return m_turnState; }
     int clock() const { return m_clock; }
     qint32 targetScore() const { return m_target; }
     qint32 turnSeconds() const { return m_turnSeconds; }
@@ -92,7 +99,7 @@ private:
     QByteArray m_phrase;
     QByteArray m_mask;
     QList<QByteArray> m_words; // the phrase's pieces in the word list's letter case
-    QByteArray m_turnState;
+    TurnState m_turnState = TurnState::None;
     int m_clock = 0;
     bool m_solved = false;
     bool m_clockOn = false;

@@ -5,6 +5,7 @@
 #include "host/systemrandom.h"
 #include "protocol/framing.h"
 #include "protocol/lobby.h"
+
 #include "net/tsock.h"
 
 #include <QElapsedTimer>

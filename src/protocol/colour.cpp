@@ -24,7 +24,7 @@ constexpr std::array<const char*, 25> kSystemNames = {
 
 constexpr std::array<NamedColour, 17> kNamed = {{
     {"clBlack", rgbColour(0, 0, 0)},
-    {"clMaroon", rgbColour(128, 0, 0)},
+    {"clMaroon", kMaroon},
     {"clGreen", rgbColour(0, 128, 0)},
     {"clOlive", rgbColour(128, 128, 0)},
     {"clNavy", rgbColour(0, 0, 128)},

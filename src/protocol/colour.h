@@ -17,6 +17,8 @@ inline constexpr ColourValue rgbColour(int red, int green, int blue)
 }
 inline constexpr ColourValue kWhite = rgbColour(255, 255, 255);
 inline constexpr ColourValue kBlack = rgbColour(0, 0, 0);
+// The game's own colour: names, scores, the clock's bar and chat text start out maroon.
+inline constexpr ColourValue kMaroon = rgbColour(128, 0, 0);
 inline constexpr ColourValue kNone = 0x1FFFFFFF;
 inline constexpr ColourValue kSystemColourBase = 0x80000000;
 

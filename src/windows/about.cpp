@@ -1,5 +1,6 @@
 #include "windows/about.h"
 
+#include "protocol/version.h"
 #include "ui/pictures.h"
 
 #include "ui_about.h"
@@ -12,7 +13,7 @@ namespace windows {
 
 QString AboutWindow::versionText()
 {
-    return QStringLiteral("2.2.7");
+    return QString::fromLatin1(protocol::kVersion);
 }
 
 QString AboutWindow::webHost()
@@ -34,7 +35,7 @@ AboutWindow::AboutWindow(Shell& shell, QWidget* parent)
     setPalette(colours);
     ui_->Image1->setPixmap(ui::picture(QStringLiteral("about"), ui_->Image1->size()));
     ui_->version->setText(versionText());
-    ui_->Label3->setText(QStringLiteral("Version ") + ui_->version->text() + QStringLiteral(".2"));
+    ui_->Label3->setText(QStringLiteral("Version ") + QString::fromLatin1(protocol::kFullVersion));
 
     url1_.setUrlType(TURL::utHttp);
     url1_.setUrl(webHost());

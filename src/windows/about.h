@@ -21,8 +21,8 @@ class AboutWindow : public QDialog {
     Q_OBJECT
 
 public:
-    // The version the `version` label holds ("2.2.7"); the player window sends it at login
-    // for the host's version check. The window shows it as "Version 2.2.7.2".
+    // The version the `version` label holds (major.minor.patch, as the login sends it); the
+    // window shows the whole version with its build number.
     static QString versionText();
     // The maker's web host, opened as an http address.
     static QString webHost();

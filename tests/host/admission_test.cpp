@@ -103,7 +103,7 @@ TEST_F(Admission, WhenTheDrawerLeavesTheNextTurnStartsAtOnce)
     clearSent();
     leave(2);
     EXPECT_EQ(to(1), (QList<QByteArray>{"CMD_playerdisconnected+2+Bob", "CMD_pickcatagory+3"}));
-    EXPECT_EQ(engine.game().turnState(), "picking");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::Picking);
 }
 
 TEST_F(Admission, JustWatchingNeedsSomebodyElseToPlay)

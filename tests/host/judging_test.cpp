@@ -35,7 +35,7 @@ TEST_F(Judging, WordsAreUncoveredOneByOneUntilThePhraseIsSolved)
     handle(2, "CMD_answer+2+bacon");
     EXPECT_TRUE(to(3, "CMD_updateanswer").isEmpty());
     EXPECT_EQ(receivers("CMD_correctanswer+2+2+1+1+BACON AND EGGS"), (QList<int>{1, 2, 3}));
-    EXPECT_EQ(engine.game().turnState(), "break");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::Break);
     EXPECT_EQ(engine.game().clock(), 10);
 
     clearSent();
@@ -82,7 +82,7 @@ TEST_F(Judging, TheDrawersOwnAnswerIsNeitherShownNorJudged)
     handle(1, "CMD_answer+1+bacon and eggs");
     EXPECT_EQ(engine.players().scoreOf(1), 0);
     EXPECT_TRUE(out.sent.isEmpty());
-    EXPECT_EQ(engine.game().turnState(), "drawing");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::Drawing);
 }
 
 class TeamJudging : public HostFixture {};
@@ -128,12 +128,12 @@ TEST_F(Winning, ATieAtTheTopIsPlayedOff)
     handle(1, "CMD_answer+1+cheese toast"); // Bob 3, Ann 3: a tie at the target
     seconds(11);
     EXPECT_TRUE(to(1, "CMD_winner").isEmpty());
-    EXPECT_EQ(engine.game().turnState(), "picking");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::Picking);
     pickingPasses();
     handle(1, "CMD_answer+1+apple pie"); // Ann 5, Cid 1
     seconds(11);
     EXPECT_EQ(to(2, "CMD_winner"), QList<QByteArray>{"CMD_winner+Ann"});
-    EXPECT_EQ(engine.game().turnState(), "");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::None);
     EXPECT_FALSE(engine.clockRunning());
 }
 

@@ -73,7 +73,7 @@ TEST_F(Turns, AnUnsolvedTurnIsRevealedAfterItsTimeAndCostsTheDrawerAPoint)
     EXPECT_EQ(to(2, "CMD_updateanswer"), QList<QByteArray>{"CMD_updateanswer+true+BACON AND EGGS"});
     EXPECT_EQ(engine.players().scoreOf(1), 0); // never below zero
     EXPECT_FALSE(engine.game().running());
-    EXPECT_EQ(engine.game().turnState(), "break");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::Break);
 
     QList<QByteArray> times;
     for (const QByteArray& m : to(2, "CMD_updatetime"))
@@ -105,7 +105,7 @@ TEST_F(Turns, APassGivesANewPhraseOnTheSameClockForAPoint)
     EXPECT_EQ(to(1), (QList<QByteArray>{"CMD_updateanswer+2+_____ ___ ", "CMD_passed+2+1"}));
     EXPECT_EQ(to(2, "CMD_givedraweranswer"), QList<QByteArray>{"CMD_givedraweranswer+APPLE PIE"});
     EXPECT_EQ(engine.game().clock(), clockBefore);
-    EXPECT_EQ(engine.game().turnState(), "drawing");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::Drawing);
 }
 
 TEST_F(Turns, NoPassOnceThePhraseIsSolved)
@@ -148,7 +148,7 @@ TEST_F(Turns, WhenNobodyMayDrawTheGameEndsInsteadOfStalling)
     EXPECT_FALSE(engine.game().running());
     EXPECT_FALSE(engine.clockRunning());
     seconds(100);
-    EXPECT_EQ(engine.game().turnState(), "");
+    EXPECT_EQ(engine.game().turnState(), host::TurnState::None);
 }
 
 TEST_F(Turns, WatchingAfterTheGameHasEndedDoesNotStartATurn)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/version.h"
+
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/testbot.h"
@@ -71,14 +73,14 @@ protected:
 
     // A new connection that has logged in under `name`, or nullptr (the failure is
     // reported).
-    Peer* join(const QByteArray& name, const QByteArray& version = "2.2.7");
+    Peer* join(const QByteArray& name, const QByteArray& version = protocol::kVersion);
     // A new connection that has not logged in (nullptr when it could not connect).
     Peer* connectOnly(const QByteArray& name);
     // A new connection the host may close at once (as it does when the table is full):
     // the connect is started but not waited for.
     Peer* knock(const QByteArray& name);
     // Logs in a peer made by connectOnly.
-    bool login(Peer& peer, const QByteArray& version = "2.2.7");
+    bool login(Peer& peer, const QByteArray& version = protocol::kVersion);
 
     // Runs the event loop, collecting what every peer receives, until `done` holds.
     bool spin(const std::function<bool()>& done, int timeoutMs = kWaitMs);

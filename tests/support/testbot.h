@@ -2,6 +2,7 @@
 
 #include "protocol/catalogue.h"
 #include "protocol/framing.h"
+#include "protocol/version.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,7 +26,8 @@ public:
                    int timeoutMs = 5000);
     // Waits for the slot from CMD_sendlogininfo, answers CMD_logininfo and waits for the
     // host to announce this bot (CMD_newplayerinfo with its own slot). Returns success.
-    bool login(const QByteArray& name, const QByteArray& version = "2.2.7", int timeoutMs = 5000);
+    bool login(const QByteArray& name, const QByteArray& version = protocol::kVersion,
+               int timeoutMs = 5000);
     int slot() const { return m_slot; }
 
     void sendRaw(const QByteArray& bytes);

@@ -1,5 +1,7 @@
 #include "support/timedclient.h"
 
+#include "protocol/version.h"
+
 #include "support/eventloop.h"
 
 namespace support {
@@ -21,7 +23,8 @@ qint64 TimedClient::startLogin(const QByteArray& name, int timeoutMs)
     if (!spinUntil([this] { return m_slot > 0; }, timeoutMs))
         return -1;
     m_ownAnnouncement = "CMD_newplayerinfo+" + QByteArray::number(m_slot) + '+' + name;
-    return send("CMD_logininfo+" + QByteArray::number(m_slot) + "+2.2.7+" + name);
+    return send("CMD_logininfo+" + QByteArray::number(m_slot) + "+" +
+                QByteArray(protocol::kVersion) + "+" + name);
 }
 
 bool TimedClient::login(const QByteArray& name, int timeoutMs)
