@@ -34,7 +34,8 @@ int main(int argc, char** argv)
 
     client::Tchat window(services);
     dialogs.setParent(&window);
-    host::HostServer host(host::HostServer::Options{});
+    host::HostServer hostServer(host::HostServer::Options{});
+    EmbeddedHost host(hostServer);
     windows::DesktopShell shell;
     windows::SideWindowSet sideWindows(&window, shell);
     services.host = &host;
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
         window.raise();
         window.activateWindow();
     });
-    net::TSock::setUnhandledErrorHandler([&dialogs](const QString& text) { dialogs.inform(text); });
+    net::TSock::setUnhandledErrorHandler([&window](const QString& text) { window.inform(text); });
 
     window.setArguments(QApplication::arguments().mid(1));
     window.show();

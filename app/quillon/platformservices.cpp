@@ -1,5 +1,7 @@
 #include "platformservices.h"
 
+#include "host/hostserver.h"
+
 #include <QMessageBox>
 
 void MessageBoxDialogs::inform(const QString& text)
@@ -9,4 +11,10 @@ void MessageBoxDialogs::inform(const QString& text)
                     m_parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void EmbeddedHost::start(bool solo)
+{
+    m_server.setSolo(solo);
+    m_server.start();
 }

@@ -4,6 +4,10 @@
 
 class QWidget;
 
+namespace host {
+class HostServer;
+}
+
 // The player window's side effects on a real desktop.
 
 // Message boxes over the player window.
@@ -21,4 +25,14 @@ private:
 class NoSounds : public client::SoundPlayer {
 public:
     void play(const QByteArray&) override {}
+};
+
+// The host engine inside this program, switched on when the window hosts.
+class EmbeddedHost : public client::HostSwitch {
+public:
+    explicit EmbeddedHost(host::HostServer& server) : m_server(server) {}
+    void start(bool solo) override;
+
+private:
+    host::HostServer& m_server;
 };

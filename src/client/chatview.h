@@ -8,6 +8,11 @@ class QTextEdit;
 
 namespace client {
 
+// Colours of the window's own lines in the transcript.
+inline constexpr protocol::ColourValue kNoticeColour = 9087660;   // $8AAAAC: ordinary notices
+inline constexpr protocol::ColourValue kGameColour = 7903388;     // $78989C: starts, watching
+inline constexpr protocol::ColourValue kWarningColour = 16711680; // blue: versions, chatter
+
 // The chat transcript: every chat line and every notice of the window goes through
 // addLine(). A line shows everything up to and including its first colon in bold, the
 // rest in plain weight, all in the line's colour. Text is inserted as text, never read as

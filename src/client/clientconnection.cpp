@@ -5,6 +5,8 @@
 #include "protocol/message.h"
 #include "protocol/windows1252.h"
 
+#include <QHostInfo>
+
 #include <cstdio>
 
 namespace client {
@@ -42,9 +44,39 @@ ClientConnection::ClientConnection(MessageSink& sink, QObject* parent)
 
 void ClientConnection::open(const QString& hostAddress, quint16 port)
 {
-    m_sock.setHostName(hostAddress);
     m_sock.setPortName(QString::number(port));
-    m_sock.open();
+    const bool dotted = !hostAddress.isEmpty() && hostAddress.front().isDigit();
+    if (dotted) {
+        m_sock.setHostName(hostAddress);
+        m_sock.open();
+        started();
+        return;
+    }
+    QHostInfo::lookupHost(hostAddress, this, [this](const QHostInfo& info) {
+        for (const QHostAddress& address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                m_sock.setHostName(address.toString());
+                m_sock.open();
+                started();
+                return;
+            }
+        }
+        Q_EMIT hostNotFound();
+    });
+}
+
+void ClientConnection::started()
+{
+    m_started = true;
+    if (m_lobbyLinkWanted)
+        openLobbyLink();
+}
+
+void ClientConnection::openLobbyLinkWhenStarted()
+{
+    m_lobbyLinkWanted = true;
+    if (m_started)
+        openLobbyLink();
 }
 
 void ClientConnection::openLobbyLink()

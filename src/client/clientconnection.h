@@ -3,6 +3,7 @@
 #include "protocol/catalogue.h"
 #include "protocol/framing.h"
 #include "protocol/receivequeue.h"
+
 #include "net/tsock.h"
 
 #include <QElapsedTimer>
@@ -42,11 +43,15 @@ public:
 
     explicit ClientConnection(MessageSink& sink, QObject* parent = nullptr);
 
-    // Starts connecting to the host. Throws net::ESockException when the address
-    // cannot be read ("Host Lookup - Could Not Find Host Entry").
+    // Starts connecting to the host. A dotted address is used as it is, and one that cannot
+    // be read throws net::ESockException ("Host Lookup - Could Not Find Host Entry"). A
+    // name is looked up first, in the background; one that cannot be found is told by
+    // hostNotFound() and nothing is opened.
     void open(const QString& hostAddress, quint16 port);
-    // The lobby link: connected once, never read or written, held until the program ends.
-    void openLobbyLink();
+    // The lobby link, connected once the connection to the host has started (at once for a
+    // dotted address, after the lookup for a name, never for a name not found); never read
+    // or written, held until the program ends.
+    void openLobbyLinkWhenStarted();
     bool lobbyLinkOpened() const { return m_sock11.hasHandle(); }
 
     // Sends when the socket has a connection; returns whether it did.
@@ -71,9 +76,13 @@ public:
 Q_SIGNALS:
     // The connection is gone ("Socket Closed"): the window closes.
     void closed();
+    // The host's name could not be looked up.
+    void hostNotFound();
 
 private:
     void sockInfo(net::SocketInfo kind, const QString& text);
+    void started();
+    void openLobbyLink();
     void onTimer1();
     void schedule();
 
@@ -85,6 +94,8 @@ private:
     QTimer m_timer1;
     QElapsedTimer m_sinceTick;
     bool m_paused = false;
+    bool m_started = false;
+    bool m_lobbyLinkWanted = false;
     bool m_phraseAllowed = true;
     int m_phraseTicks = 0;
 };

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "client/seats.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace client {
 
-// What the player window knows about its connection and the game in progress. The host
-// owns the game; this is only what it told the window, plus the window's own start data.
+// What the player window knows about its own seat: the connection, who it is, and who
+// draws now. The host owns the game; this is only what it told the window, plus the
+// window's own start data. The components read it; the connection's handshake, the turn
+// panel (current drawer) and the roster (our own departure) write it.
 struct ClientState {
     int mySlot = 0;         // from CMD_sendlogininfo; 1 to 10 have a row, 11 and up spectate
     bool connected = false; // logged in, and not yet told of our own departure
@@ -17,9 +20,8 @@ struct ClientState {
     QString hostAddress;
     QByteArray loginName;
     int currentDrawer = 0; // who picks or draws now; 0 between turns
-    int turnSeconds = 0;   // seconds per turn of the game in progress; 0 until announced
-    QString snapshotCaption;
-    QStringList spectators; // "slot: name" entries of the spectator list
+
+    bool isSpectator() const { return mySlot > seats::kRows; }
 };
 
 } // namespace client

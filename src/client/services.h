@@ -3,10 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-namespace host {
-class HostServer;
-}
-
 // The player window's side effects sit behind these small interfaces, handed in at
 // construction, so the window can be driven on the offscreen platform by tests.
 namespace client {
@@ -31,20 +27,28 @@ class SideWindows {
 public:
     virtual ~SideWindows() = default;
     virtual void showGameStart() = 0;
-    // The game start dialog's time per turn ("120" unless the host changed it); every
-    // window starts its turn clock from its own dialog's value.
+    // The game start dialog's time per turn ("120" unless the host changed it): the turn
+    // clock's start when the host has not announced one.
     virtual QString timePerTurnText() const = 0;
     virtual void showHelp() = 0;
     virtual void showAbout() = 0;
+};
+
+// The host engine a hosting copy switches on; the program beside the window owns it.
+class HostSwitch {
+public:
+    virtual ~HostSwitch() = default;
+    // Starts listening for players; throws net::ESockException ("Listen - Error Binding
+    // Socket") when the port is taken. A solo table draws its passes differently.
+    virtual void start(bool solo) = 0;
 };
 
 struct Services {
     SoundPlayer* sounds = nullptr;
     Dialogs* dialogs = nullptr;
     SideWindows* sideWindows = nullptr;
-    // The host engine this copy switches on when it hosts (never shown).
-    host::HostServer* host = nullptr;
-    // The settings file shared with the lobby ("zelklobby.ini" beside the executable).
+    HostSwitch* host = nullptr;
+    // The settings file shared with the lobby (kSettingsFileName beside the executable).
     QString settingsPath;
 };
 

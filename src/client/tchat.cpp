@@ -1,22 +1,19 @@
 #include "client/tchat.h"
 
-#include "client/chattersounds.h"
+#include "client/drawingboard.h"
+#include "client/scoreboard.h"
 #include "client/settingsfile.h"
-#include "client/windowgeometry.h"
-#include "host/hostserver.h"
 #include "protocol/conversion.h"
-#include "protocol/fieldreader.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
 #include "protocol/windows1252.h"
-#include "ui/colourbutton.h"
 #include "ui/colours.h"
 #include "ui/pictures.h"
 
+#include "net/tsock.h"
 #include "ui_tchat.h"
 
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -24,11 +21,6 @@
 namespace client {
 
 using protocol::MessageId;
-
-namespace {
-constexpr protocol::ColourValue kMaroon = protocol::rgbColour(128, 0, 0);
-const QString kWaiting = QStringLiteral("<Waiting>");
-} // namespace
 
 Tchat::Tchat(Services services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::Tchat>()), m_services(services)
@@ -38,143 +30,131 @@ Tchat::Tchat(Services services, QWidget* parent)
     // it came, never as markup (a name like <img src=...> would load whatever it names).
     for (QLabel* label : findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
-    m_chat = std::make_unique<ChatView>(m_ui->mainchat);
-    m_connection = new ClientConnection(*this, this);
-    m_display = new GameDisplay(*m_ui, m_state, *m_chat, m_services, this);
 
     // The window's own look: khaki, with the tiled background picture.
+    const QColor khaki = ui::toQColor(kNoticeColour);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ui::toQColor(GameDisplay::kNoticeColour));
-    palette.setBrush(QPalette::Window, QBrush(ui::toQColor(GameDisplay::kNoticeColour),
-                                              ui::picture(QStringLiteral("background"), {64, 64})));
+    palette.setColor(QPalette::Window, khaki);
+    palette.setBrush(QPalette::Window,
+                     QBrush(khaki, ui::picture(QStringLiteral("background"), {64, 64})));
     m_ui->centralwidget->setAutoFillBackground(true);
     m_ui->centralwidget->setPalette(palette);
     m_ui->centralwidget->setMinimumSize(kMinimumClientSize);
     setWindowIcon(QIcon(ui::picture(QStringLiteral("icon"), {64, 64})));
-    m_ui->clear->setIcon(QIcon(ui::picture(QStringLiteral("trash"), {24, 24})));
-    m_ui->button_pass->setIcon(QIcon(ui::picture(QStringLiteral("pass"), {16, 16})));
-    for (int k = 1; k <= 9; ++k) {
-        auto* button = findChild<QToolButton*>(QStringLiteral("b_phrase%1").arg(k));
-        button->setIcon(QIcon(ui::picture(QStringLiteral("phrase"), {25, 19})));
-    }
-    m_ui->b_phrase10->setIcon(QIcon(ui::picture(QStringLiteral("sounds"), {25, 19})));
-    m_ui->UpDown1->setRange(0, 100);
-    m_ui->UpDown1->setSingleStep(1);
-    m_ui->UpDown1->setValue(3);
-    m_ui->UpDown1->setBuddy(m_ui->penw);
 
-    m_display->setLoadSettings([this] { loadinifile(); });
-    m_display->setSendCategory([this](int category) {
-        m_connection->send(MessageId::PickCategoryToHost, {m_state.mySlot, category});
-    });
-    m_display->setCloseWindow([this] { closeSoon(); });
-
-    connect(m_connection, &ClientConnection::closed, this, &Tchat::closeSoon);
+    setUpParts();
     setUpMenus();
-    setUpRowMenus();
 }
 
 Tchat::~Tchat() = default;
 
+ScoreBoard& Tchat::scoreBoard()
+{
+    return *m_ui->panel_score;
+}
+
+void Tchat::setUpParts()
+{
+    Ui::Tchat& u = *m_ui;
+    m_transcript = std::make_unique<ChatView>(u.mainchat);
+    m_roster = new Roster(m_state, *m_transcript, m_sounds, this);
+    m_chat = new ChatPanel({u.mainchat,
+                            u.mychat,
+                            {u.b_phrase1, u.b_phrase2, u.b_phrase3, u.b_phrase4, u.b_phrase5,
+                             u.b_phrase6, u.b_phrase7, u.b_phrase8, u.b_phrase9},
+                            u.b_phrase10},
+                           *m_transcript, *m_roster, m_sounds, this);
+    u.panel_score->follow(*m_roster);
+    m_turn = new TurnPanel({u.label_fullanswer,
+                            u.label_answer,
+                            u.image_cat,
+                            u.playtoscore,
+                            u.timeperturn,
+                            u.label_timer,
+                            u.image_timer,
+                            u.button_pass,
+                            u.button_start,
+                            u.panel_pickcatagory,
+                            u.label_pickcatagory,
+                            u.label_pickcatagory1,
+                            {u.button_cat0, u.button_cat1, u.button_cat2, u.button_cat3,
+                             u.button_cat4, u.button_cat5, u.button_cat6},
+                            u.panel_winner1,
+                            u.image_winner,
+                            u.label_winner},
+                           m_state, *m_roster, *m_transcript, m_sounds, m_services, this);
+    m_board = new BoardPanel(
+        {u.image_main, u.panel_toolbar, u.ColorButton, u.penw, u.UpDown1, u.clear}, m_state, this);
+    m_guesses = new GuessPanel(
+        {u.panel_answer, u.label_typeanswers, u.edit_answer, u.memo_myguessed, u.memo_guessed},
+        m_state, *m_roster, this);
+    m_connection = new ClientConnection(*this, this);
+
+    m_roster->setOnOwnArrival([this] { loadinifile(); });
+    m_roster->setOnOwnDeparture([this] { closeSoon(); });
+    // The tick follows the host's answer, not the click.
+    m_roster->setOnOwnWatching([this](bool watching) { m_ui->JustWatch1->setChecked(watching); });
+    connect(m_turn, &TurnPanel::categoryChosen, this, [this](int category) {
+        m_connection->send(MessageId::PickCategoryToHost, {m_state.mySlot, category});
+    });
+    connect(m_turn, &TurnPanel::startClicked, this, &Tchat::buttonStartClick);
+    connect(m_turn, &TurnPanel::gameOver, this, [this] { m_ui->StartGame1->setEnabled(true); });
+    connect(u.panel_score, &ScoreBoard::removeRequested, this, &Tchat::kicking);
+    connect(u.panel_score, &ScoreBoard::watchRequested, this, &Tchat::sendJustWatch);
+    connect(m_connection, &ClientConnection::closed, this, &Tchat::closeSoon);
+    connect(m_connection, &ClientConnection::hostNotFound, this,
+            [this] { inform(QStringLiteral("Host Lookup - Could Not Find Host Entry")); });
+}
+
 void Tchat::setUpMenus()
 {
-    connect(m_ui->button_start, &QPushButton::clicked, this, &Tchat::buttonStartClick);
-    connect(m_ui->StartGame1, &QAction::triggered, this, &Tchat::buttonStartClick);
-    connect(m_ui->Exit1, &QAction::triggered, this, &QWidget::close);
-    connect(m_ui->PlaySounds1, &QAction::triggered, this, &Tchat::saveinifile);
-    connect(m_ui->PlayChatterSounds1, &QAction::triggered, this, &Tchat::saveinifile);
-    for (QAction* size : {m_ui->N8, m_ui->N10, m_ui->N12, m_ui->N14}) {
+    Ui::Tchat& u = *m_ui;
+    connect(u.StartGame1, &QAction::triggered, this, &Tchat::buttonStartClick);
+    connect(u.Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(u.PlaySounds1, &QAction::toggled, this, [this](bool on) { m_sounds.setEnabled(on); });
+    connect(u.PlaySounds1, &QAction::triggered, this, &Tchat::saveinifile);
+    connect(u.PlayChatterSounds1, &QAction::toggled, this,
+            [this](bool on) { m_sounds.setChatterEnabled(on); });
+    connect(u.PlayChatterSounds1, &QAction::triggered, this, &Tchat::saveinifile);
+    for (QAction* size : {u.N8, u.N10, u.N12, u.N14}) {
         connect(size, &QAction::triggered, this, [this, size](bool checked) {
             // The tick marks show the size the settings were loaded with; a choice here
             // changes the size only.
             size->setChecked(!checked);
-            QFont font = m_ui->mainchat->font();
-            font.setPointSize(size->text().toInt());
-            m_ui->mainchat->setFont(font);
+            m_chat->setTextSize(size->text().toInt());
             saveinifile();
         });
     }
-    connect(m_ui->TextColor1, &QAction::triggered, this, [this] {
-        const QColor chosen = QColorDialog::getColor(ui::toQColor(m_textColour), this);
-        if (chosen.isValid()) {
-            m_textColour = ui::fromQColor(chosen);
-            QPalette palette = m_ui->mychat->palette();
-            palette.setColor(QPalette::Text, chosen);
-            m_ui->mychat->setPalette(palette);
-        }
-        saveinifile();
+    connect(u.TextColor1, &QAction::triggered, this, [this] {
+        m_chat->chooseTextColour(this);
+        saveinifile(); // also when the dialog was cancelled
     });
-    connect(m_ui->ActionColor1, &QAction::triggered, this, [this] {
-        const QColor chosen = QColorDialog::getColor(ui::toQColor(m_actionColour), this);
-        if (chosen.isValid())
-            m_actionColour = ui::fromQColor(chosen);
-    });
-    connect(m_ui->ScrollChatOff1, &QAction::toggled, this,
-            [this](bool on) { m_chat->setScrollLocked(on); });
-    connect(m_ui->ClearMainChat1, &QAction::triggered, m_ui->mainchat, &QTextEdit::clear);
-    connect(m_ui->ResetScreenLocation1, &QAction::triggered, this, [this] {
-        setGeometry(kDefaultGeometry.left, kDefaultGeometry.top, kDefaultGeometry.width,
-                    kDefaultGeometry.height);
-    });
-    connect(m_ui->JustWatch1, &QAction::triggered, this, [this](bool checked) {
-        // The tick follows the host's answer, not the click.
+    connect(u.ActionColor1, &QAction::triggered, this,
+            [this] { m_chat->chooseActionColour(this); });
+    connect(u.ScrollChatOff1, &QAction::toggled, this,
+            [this](bool on) { m_transcript->setScrollLocked(on); });
+    connect(u.ClearMainChat1, &QAction::triggered, u.mainchat, &QTextEdit::clear);
+    connect(u.ResetScreenLocation1, &QAction::triggered, this,
+            [this] { placeAt(kDefaultGeometry); });
+    connect(u.JustWatch1, &QAction::triggered, this, [this](bool checked) {
         m_ui->JustWatch1->setChecked(!checked);
-        if (m_state.mySlot <= GameDisplay::kRows && m_state.connected) {
-            m_connection->send(MessageId::JustWatch,
-                               {m_state.mySlot, QByteArray(checked ? "1" : "2")});
-        }
+        if (!m_state.isSpectator())
+            sendJustWatch(m_state.mySlot, checked);
     });
-    connect(m_ui->Contents1, &QAction::triggered, this, [this] {
+    connect(u.Contents1, &QAction::triggered, this, [this] {
         if (m_services.sideWindows)
             m_services.sideWindows->showHelp();
     });
-    connect(m_ui->About1, &QAction::triggered, this, [this] {
+    connect(u.About1, &QAction::triggered, this, [this] {
         if (m_services.sideWindows)
             m_services.sideWindows->showAbout();
     });
 }
 
-void Tchat::setUpRowMenus()
+void Tchat::sendJustWatch(int slot, bool watch)
 {
-    // Rows 2 to 10 have a context menu; row 1 is the host's own and has none.
-    for (int row = 2; row <= GameDisplay::kRows; ++row) {
-        auto* label = findChild<QLabel*>(QStringLiteral("label_playername%1").arg(row));
-        label->setProperty("tag", row);
-        connect(label, &QLabel::customContextMenuRequested, this, [this, label, row](QPoint at) {
-            std::unique_ptr<QMenu> menu = rowMenu(row);
-            QAction* chosen = menu->exec(label->mapToGlobal(at));
-            if (!chosen)
-                return;
-            if (chosen->objectName() == QLatin1String("removefromgame1"))
-                kicking(row);
-            else if (m_state.connected)
-                m_connection->send(
-                    MessageId::JustWatch,
-                    {row,
-                     QByteArray(chosen->objectName() == QLatin1String("SettoJustWatch1") ? "1"
-                                                                                         : "2")});
-        });
-    }
-}
-
-std::unique_ptr<QMenu> Tchat::rowMenu(int row)
-{
-    auto popup_Kick = std::make_unique<QMenu>(this);
-    popup_Kick->setObjectName(QStringLiteral("popup_Kick"));
-    popup_Kick->setProperty("tag", row);
-    QAction* remove = popup_Kick->addAction(QStringLiteral("Remove From Game"));
-    remove->setObjectName(QStringLiteral("removefromgame1"));
-    popup_Kick->addSeparator();
-    QAction* set = popup_Kick->addAction(QStringLiteral("Set to Just Watch"));
-    set->setObjectName(QStringLiteral("SettoJustWatch1"));
-    QAction* unset = popup_Kick->addAction(QStringLiteral("Unset Just Watch"));
-    unset->setObjectName(QStringLiteral("UnsetJustWatch1"));
-    // Only the hosting window may act on other players.
-    for (QAction* a : {remove, set, unset})
-        a->setEnabled(m_state.hosting);
-    if (m_display->rowName(row) == kWaiting)
-        remove->setEnabled(false);
-    return popup_Kick;
+    if (m_state.connected)
+        m_connection->send(MessageId::JustWatch, {slot, QByteArray(watch ? "1" : "2")});
 }
 
 void Tchat::showEvent(QShowEvent* event)
@@ -187,13 +167,27 @@ void Tchat::showEvent(QShowEvent* event)
     QTimer::singleShot(0, this, [this] { processParams(m_arguments); });
 }
 
+Geometry Tchat::outerBounds() const
+{
+    const QRect outer = frameGeometry();
+    return {outer.x(), outer.y(), outer.width(), outer.height()};
+}
+
+void Tchat::placeAt(const Geometry& bounds)
+{
+    // The settings hold the outer bounds; the frame around the client area is the desktop's.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    move(bounds.left, bounds.top);
+    resize(bounds.width - (outer.width() - inner.width()),
+           bounds.height - (outer.height() - inner.height()));
+}
+
 void Tchat::closeEvent(QCloseEvent* event)
 {
-    const QRect g = geometry();
-    const Geometry now{g.x(), g.y(), g.width(), g.height()};
     const QRect workArea = screen() ? screen()->availableGeometry() : QRect();
-    if (const auto store = geometryToStore(now, m_rememberedGeometry, workArea)) {
-        resize(store->width, store->height);
+    if (const auto store = geometryToStore(outerBounds(), m_rememberedGeometry, workArea)) {
+        placeAt(*store);
         m_rememberedGeometry = *store;
         saveinifile();
     }
@@ -208,7 +202,6 @@ void Tchat::closeSoon()
 
 void Tchat::inform(const QString& text)
 {
-    // One box at a time, and nothing is drained while it is open.
     if (m_informing || !m_services.dialogs)
         return;
     m_informing = true;
@@ -216,11 +209,6 @@ void Tchat::inform(const QString& text)
     m_services.dialogs->inform(text);
     m_connection->setPaused(false);
     m_informing = false;
-}
-
-void Tchat::addlinetochat(const QString& line, protocol::ColourValue colour)
-{
-    m_chat->addLine(line, colour);
 }
 
 void Tchat::processParams(const QStringList& arguments)
@@ -232,16 +220,15 @@ void Tchat::processParams(const QStringList& arguments)
     using Mode = protocol::lobby::CommandLine::Mode;
     try {
         if (line.mode == Mode::Solo) {
-            addlinetochat(QStringLiteral("Loading Solo Game..Please wait."),
-                          GameDisplay::kNoticeColour);
+            m_transcript->addLine(QStringLiteral("Loading Solo Game..Please wait."), kNoticeColour);
             m_state.hostAddress = QString::fromLatin1(protocol::lobby::kLoopbackAddress);
             m_state.playerName = "You";
             m_state.solo = true;
             hostpress();
             return;
         }
-        addlinetochat(QStringLiteral("Loading Multi-player Game.. Please Wait."),
-                      GameDisplay::kNoticeColour);
+        m_transcript->addLine(QStringLiteral("Loading Multi-player Game.. Please Wait."),
+                              kNoticeColour);
         if (line.mode == Mode::Waiting)
             return;
         m_state.playerName = protocol::toWindows1252(line.playerName);
@@ -250,7 +237,7 @@ void Tchat::processParams(const QStringList& arguments)
             hostpress();
         else
             joinpress();
-        m_connection->openLobbyLink();
+        m_connection->openLobbyLinkWhenStarted();
     } catch (const net::ESockException& e) {
         inform(QString::fromLatin1(e.what()));
     }
@@ -258,12 +245,11 @@ void Tchat::processParams(const QStringList& arguments)
 
 void Tchat::hostpress()
 {
-    if (m_services.host) {
-        m_services.host->setSolo(m_state.solo);
-        m_services.host->start();
-    }
+    if (m_services.host)
+        m_services.host->start(m_state.solo);
     m_state.loginName = m_state.playerName;
     m_state.hosting = true;
+    m_ui->panel_score->setHosting(true);
     m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress),
                        protocol::lobby::kGamePort);
     m_ui->button_start->show();
@@ -305,67 +291,68 @@ void Tchat::kicking(int slot)
 
 void Tchat::handleMessage(MessageId id, const QByteArray& payload)
 {
-    GameDisplay& d = *m_display;
     switch (id) {
     case MessageId::SendLoginInfo:
         return sendloginfo(payload);
     case MessageId::Chat:
     case MessageId::Action:
-        return m_chat->addRelayedLine(payload);
+        return m_chat->chatReceived(payload);
     case MessageId::NewPlayerInfo:
     case MessageId::ExistingPlayers:
-        return d.newPlayerInfo(payload);
+        return m_roster->newPlayerInfo(payload);
     case MessageId::PlayerDisconnected:
-        return d.playerDisconnected(payload);
+        return m_roster->playerDisconnected(payload);
     case MessageId::StartGame:
-        return d.startTheGame(payload);
+        return startTheGame(payload);
     case MessageId::NextPlayer:
-        return d.getNextPlayer(payload);
+        return nextPlayer(payload);
     case MessageId::Winner:
-        return d.winner(payload);
+        return m_turn->winner(payload);
     case MessageId::Full:
         inform(QStringLiteral("Game is full"));
         return closeSoon();
     case MessageId::Draw:
-        return drawit(payload);
+        return m_board->drawit(payload);
     case MessageId::MoveIt:
-        return moveit(payload);
+        return m_board->moveit(payload);
     case MessageId::ClearMain:
-        return clearmain(payload);
+        return m_board->clearmain(payload);
     case MessageId::CorrectAnswer:
-        return d.correctAnswer(payload);
+        m_guesses->endTurn();
+        m_ui->panel_score->showPointTags(m_turn->correctAnswer(payload));
+        return m_roster->correctAnswer(payload);
     case MessageId::UpdateAnswer:
-        return d.updateAnswer(payload);
+        if (m_turn->updateAnswer(payload))
+            m_guesses->endTurn();
+        return;
     case MessageId::GiveDrawerAnswer:
-        return d.giveDrawerAnswer(payload);
+        return m_turn->giveDrawerAnswer(payload);
     case MessageId::Guessed:
-        return d.guessed(payload);
+        return m_guesses->guessed(payload);
     case MessageId::PickCategory:
-        return d.pickCategory(payload);
+        return m_ui->panel_score->pointTo(m_turn->pickCategory(payload));
     case MessageId::MyGuessed:
-        return d.myGuessed(payload);
+        return m_guesses->myGuessed(payload);
     case MessageId::Passed:
-        return d.passed(payload);
+        m_turn->passed(payload);
+        return m_roster->passed(payload);
     case MessageId::RefreshPlayerList:
-        return d.refreshPlayerList(payload);
+        return m_roster->refreshPlayerList(payload);
     case MessageId::HaveWrongVersion:
-        return addlinetochat(protocol::fromWindows1252(payload) +
-                                 QStringLiteral(" has a different version of the game then you."),
-                             GameDisplay::kWarningColour);
+        return m_chat->haveWrongVersion(payload);
     case MessageId::WrongVersion:
-        return addlinetochat(
-            QStringLiteral("You have a different version of the game then the host."),
-            GameDisplay::kWarningColour);
+        return m_chat->wrongVersion();
     case MessageId::JustWatching:
-        return d.justWatching(payload);
+        return m_roster->justWatching(payload);
     case MessageId::TeamScore:
-        return d.teamScore(payload);
+        return m_roster->teamScore(payload);
     case MessageId::GameStats:
-        return d.gameStats(payload);
+        m_turn->gameStats(payload);
+        return m_roster->gameStats(payload);
     case MessageId::VeryClose:
-        return d.veryClose(payload);
+        return m_guesses->veryClose(payload);
     case MessageId::PlayASound:
-        return playasound(payload);
+        return m_chat->playASound(payload);
     default:
         return;
     }
@@ -379,77 +366,40 @@ void Tchat::sendloginfo(const QByteArray& payload)
                        {m_state.mySlot, QByteArray(protocol::kVersion), m_state.loginName});
 }
 
-void Tchat::moveit(const QByteArray& payload)
+void Tchat::startTheGame(const QByteArray& payload)
 {
-    protocol::FieldReader r(payload);
-    if (r.nextInt() == m_state.mySlot)
-        return; // the drawer's own window has drawn it already
-    const protocol::ColourValue colour = protocol::toColour(r.next());
-    const int width = r.nextInt();
-    const int x = r.nextInt();
-    const int y = r.restInt();
-    m_ui->image_main->penDown(colour, width, {x, y});
+    const bool team = m_turn->startTheGame(payload);
+    m_ui->panel_score->startGame(team);
+    m_board->startGame();
+    m_guesses->startGame();
+    m_roster->resetForGame();
+    // Watching is for games without teams.
+    m_ui->JustWatch1->setChecked(false);
+    m_ui->JustWatch1->setEnabled(!team);
 }
 
-void Tchat::drawit(const QByteArray& payload)
+void Tchat::nextPlayer(const QByteArray& payload)
 {
-    protocol::FieldReader r(payload);
-    if (r.nextInt() == m_state.mySlot)
-        return;
-    const protocol::ColourValue colour = protocol::toColour(r.next());
-    const int width = r.nextInt();
-    m_ui->image_main->strokeTo(colour, width, r.restPointList());
-}
-
-void Tchat::clearmain(const QByteArray& payload)
-{
-    if (protocol::toInt(payload) != m_state.mySlot)
-        m_ui->image_main->wipe();
-}
-
-void Tchat::playasound(const QByteArray& payload)
-{
-    protocol::FieldReader r(payload);
-    const qint32 slot = r.nextInt();
-    const QByteArray sound = r.next();
-    if (m_ui->PlayChatterSounds1->isChecked()) {
-        if (m_services.sounds)
-            m_services.sounds->play(sound);
-        return;
-    }
-    qint32 number = 0;
-    const QString name = m_display->rowName(slot);
-    if (!sound.startsWith("wave") || !protocol::tryToInt(sound.mid(4), number) ||
-        chatterSoundTitle(number).isEmpty() || name.isEmpty())
-        return;
-    addlinetochat(name + QStringLiteral(": <Chatter Sound> ") + chatterSoundTitle(number),
-                  GameDisplay::kWarningColour);
+    const int drawer = m_turn->nextPlayer(payload);
+    m_ui->panel_score->startTurn(drawer, m_state.mySlot);
+    m_board->startTurn(drawer);
+    m_guesses->startTurn(drawer);
 }
 
 void Tchat::loadinifile()
 {
     const PlayerSettings s = readSettings(m_services.settingsPath, m_snapCount);
     m_rememberedGeometry = s.geometry;
-    setGeometry(s.geometry.left, s.geometry.top, s.geometry.width, s.geometry.height);
+    placeAt(s.geometry);
     for (QAction* size : {m_ui->N8, m_ui->N10, m_ui->N12, m_ui->N14}) {
         if (size->text().toInt() == s.textSize)
             size->setChecked(true);
     }
-    QFont font = m_ui->mainchat->font();
-    font.setPointSize(s.textSize);
-    m_ui->mainchat->setFont(font);
+    m_chat->setTextSize(s.textSize);
     m_snapCount = s.snapCount;
-    m_textColour = s.textColour;
-    QPalette palette = m_ui->mychat->palette();
-    palette.setColor(QPalette::Text, ui::toQColor(m_textColour));
-    m_ui->mychat->setPalette(palette);
-    m_actionColour = s.actionColour;
-    for (int n = 1; n <= 9; ++n) {
-        const QByteArray& phrase = s.phrases[static_cast<size_t>(n - 1)];
-        if (!phrase.isEmpty())
-            findChild<QToolButton*>(QStringLiteral("b_phrase%1").arg(n))
-                ->setToolTip(protocol::fromWindows1252(phrase));
-    }
+    m_chat->setTextColour(s.textColour);
+    m_chat->setActionColour(s.actionColour);
+    m_chat->setPhrases(s.phrases);
     m_ui->PlaySounds1->setChecked(s.playSounds);
     m_ui->PlayChatterSounds1->setChecked(s.chatterSounds);
 }
@@ -457,12 +407,11 @@ void Tchat::loadinifile()
 void Tchat::saveinifile()
 {
     PlayerSettings s;
-    const QRect g = geometry();
-    s.geometry = {g.x(), g.y(), g.width(), g.height()};
-    s.textSize = m_ui->mainchat->font().pointSize();
+    s.geometry = outerBounds();
+    s.textSize = m_chat->textSize();
     s.snapCount = m_snapCount;
-    s.textColour = m_textColour;
-    s.actionColour = m_actionColour;
+    s.textColour = m_chat->textColour();
+    s.actionColour = m_chat->actionColour();
     s.playSounds = m_ui->PlaySounds1->isChecked();
     s.chatterSounds = m_ui->PlayChatterSounds1->isChecked();
     if (const auto error = writeSettings(m_services.settingsPath, s))

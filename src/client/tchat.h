@@ -1,14 +1,17 @@
 #pragma once
 
-#include "client/chatview.h"
+#include "client/boardpanel.h"
+#include "client/chatpanel.h"
 #include "client/clientconnection.h"
 #include "client/clientstate.h"
-#include "client/gamedisplay.h"
+#include "client/eventsounds.h"
+#include "client/guesspanel.h"
+#include "client/roster.h"
 #include "client/services.h"
+#include "client/turnpanel.h"
 #include "client/windowgeometry.h"
 
 #include <QMainWindow>
-#include <QMenu>
 #include <QStringList>
 
 #include <memory>
@@ -19,19 +22,23 @@ class Tchat;
 
 namespace client {
 
+class ScoreBoard;
+
 // The player window: the program's main window and the only client of the game protocol.
-// Its parts are split by concern: ClientConnection (socket, queue, drain timer),
-// GameDisplay (what the host announces), ChatView (the transcript), DrawingBoard.
+// It composes the parts that each own one area of the window (score board, turn panel,
+// board and toolbar, guess panel, chat panel) around the roster and the connection, routes
+// every message from the host to the parts it concerns, and keeps the menus, the settings
+// file, the window's place and the start from the command line.
 class Tchat : public QMainWindow, private MessageSink {
     Q_OBJECT
 public:
     explicit Tchat(Services services, QWidget* parent = nullptr);
     ~Tchat() override;
 
-    // The command line (without the program name), carried out when the window is first
-    // shown.
     // The host and the side windows are made after the window; they join here.
     void setServices(const Services& services) { m_services = services; }
+    // The command line (without the program name), carried out when the window is first
+    // shown.
     void setArguments(const QStringList& arguments) { m_arguments = arguments; }
     void processParams(const QStringList& arguments);
     void hostpress();
@@ -39,18 +46,20 @@ public:
     // The game start dialog's "Start Game".
     void startgame(bool team, const QString& playToScore, const QString& timePerTurn);
     void kicking(int slot);
-    void addlinetochat(const QString& line, protocol::ColourValue colour);
 
     void loadinifile();
     void saveinifile();
 
-    // The context menu of a score-board row (2 to 10), its items enabled as they apply.
-    std::unique_ptr<QMenu> rowMenu(int row);
+    // What the user must see in a box: one box at a time, and nothing is drained while it is
+    // open (the socket layer's unhandled errors come here too).
+    void inform(const QString& text);
 
     Ui::Tchat& ui() { return *m_ui; }
     ClientConnection& connection() { return *m_connection; }
     const ClientState& state() const { return m_state; }
-    GameDisplay& display() { return *m_display; }
+    const Roster& roster() const { return *m_roster; }
+    const TurnPanel& turnPanel() const { return *m_turn; }
+    ScoreBoard& scoreBoard();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -59,29 +68,33 @@ protected:
 private:
     void handleMessage(protocol::MessageId id, const QByteArray& payload) override;
     void sendloginfo(const QByteArray& payload);
-    void moveit(const QByteArray& payload);
-    void drawit(const QByteArray& payload);
-    void clearmain(const QByteArray& payload);
-    void playasound(const QByteArray& payload);
+    void startTheGame(const QByteArray& payload);
+    void nextPlayer(const QByteArray& payload);
 
     void setUpMenus();
-    void setUpRowMenus();
+    void setUpParts();
     void buttonStartClick();
-    void inform(const QString& text);
+    void sendJustWatch(int slot, bool watch);
     void closeSoon();
+    // The window's outer bounds (frame included), as the settings file keeps them.
+    Geometry outerBounds() const;
+    void placeAt(const Geometry& bounds);
 
     std::unique_ptr<Ui::Tchat> m_ui;
     Services m_services;
     ClientState m_state;
-    std::unique_ptr<ChatView> m_chat;
-    ClientConnection* m_connection;
-    GameDisplay* m_display;
+    EventSounds m_sounds{m_services};
+    std::unique_ptr<ChatView> m_transcript;
+    Roster* m_roster = nullptr;
+    ChatPanel* m_chat = nullptr;
+    TurnPanel* m_turn = nullptr;
+    BoardPanel* m_board = nullptr;
+    GuessPanel* m_guesses = nullptr;
+    ClientConnection* m_connection = nullptr;
     QStringList m_arguments;
     bool m_started = false;
     bool m_informing = false;
     int m_snapCount = 0;
-    protocol::ColourValue m_textColour = protocol::rgbColour(128, 0, 0);
-    protocol::ColourValue m_actionColour = protocol::kBlack;
     // Geometry as last read from or written to the settings file (all 0 until read).
     Geometry m_rememberedGeometry;
 };

@@ -21,10 +21,4 @@ std::optional<Geometry> geometryToStore(const Geometry& window, const Geometry& 
     return stored;
 }
 
-QSize allowedClientSize(QSize client)
-{
-    return {std::max(client.width(), kMinimumClientSize.width()),
-            std::max(client.height(), kMinimumClientSize.height())};
-}
-
 } // namespace client

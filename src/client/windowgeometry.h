@@ -30,7 +30,4 @@ inline constexpr QSize kMinimumClientSize{kMainPanelSize.width() + 3, kMainPanel
 std::optional<Geometry> geometryToStore(const Geometry& window, const Geometry& remembered,
                                         const QRect& workArea);
 
-// A resized client area, set back to the minimum in each direction where it fell below it.
-QSize allowedClientSize(QSize client);
-
 } // namespace client

@@ -73,7 +73,7 @@ TEST_F(HostileHost, RepeatedAnnouncementsKeepTheListsBounded)
     for (int i = 0; i < 3000; ++i)
         host("CMD_newplayerinfo+12+Spy" + QByteArray::number(i));
     host("CMD_newplayerinfo+99999+Nobody");
-    EXPECT_EQ(window->state().spectators, QStringList{QStringLiteral("12: Spy2999")});
+    EXPECT_EQ(window->roster().spectatorEntries(), QStringList{QStringLiteral("12: Spy2999")});
     EXPECT_EQ(ui().mainchat->document()->blockCount(), client::ChatView::kMaxLines);
     EXPECT_EQ(ui().mainchat->document()->lastBlock().text(),
               QStringLiteral("Nobody is Connected."));
@@ -119,6 +119,6 @@ TEST(HostileHostFlood, TheWindowStopsReadingAFullQueueAndLosesNothing)
         expected.append(i);
     EXPECT_EQ(sink.numbers, expected);
     EXPECT_TRUE(sink.held);
-    EXPECT_LE(sink.peakQueued, client::ClientConnection::kMaxQueuedBytes +
-                                   net::TSock::kReadChunk + protocol::kMaxEntryLength);
+    EXPECT_LE(sink.peakQueued, client::ClientConnection::kMaxQueuedBytes + net::TSock::kReadChunk +
+                                   protocol::kMaxEntryLength);
 }

@@ -396,13 +396,4 @@ TEST(WindowGeometry, AnOversizedWindowGivesUp15PixelsOnceInEachDirection)
         << "exactly as large as the work area is not larger";
 }
 
-TEST(WindowGeometry, TheClientAreaStaysThreePixelsLargerThanTheMainPanel)
-{
-    EXPECT_EQ(allowedClientSize({700, 600}), QSize(792, 600));
-    EXPECT_EQ(allowedClientSize({800, 400}), QSize(800, 497));
-    EXPECT_EQ(allowedClientSize({0, 0}), QSize(792, 497));
-    EXPECT_EQ(allowedClientSize({792, 497}), QSize(792, 497));
-    EXPECT_EQ(allowedClientSize({1200, 900}), QSize(1200, 900));
-}
-
 } // namespace

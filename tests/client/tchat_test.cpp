@@ -1,3 +1,4 @@
+#include "client/scoreboard.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
 
@@ -44,6 +45,10 @@ protected:
         sounds.played.clear();
     }
     Ui::Tchat& ui() { return window->ui(); }
+    template <class T> T* child(const char* name)
+    {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
     QLabel* row(int n)
     {
         return window->findChild<QLabel*>(QStringLiteral("label_playername%1").arg(n));
@@ -86,6 +91,16 @@ TEST_F(PlayerWindow, StartsWithAnEmptyBoardAndHostControlsOff)
     EXPECT_EQ(ui().label_answer->text(), QStringLiteral("Quillon By Zelk42 Software"));
 }
 
+TEST_F(PlayerWindow, TheClientAreaStaysThreePixelsLargerThanTheMainPanel)
+{
+    window->show();
+    window->resize(300, 200);
+    EXPECT_GE(ui().centralwidget->width(), 792);
+    EXPECT_GE(ui().centralwidget->height(), 497);
+    window->resize(1000, 700);
+    EXPECT_EQ(ui().centralwidget->width(), 1000); // larger is fine
+}
+
 TEST_F(PlayerWindow, ArrivalsFillRowsAndSpectatorsAreListed)
 {
     loginAs(2, "Bob");
@@ -97,7 +112,7 @@ TEST_F(PlayerWindow, ArrivalsFillRowsAndSpectatorsAreListed)
 
     host("CMD_newplayerinfo+12+Zed");
     EXPECT_EQ(lastChatLine(), QStringLiteral("Zed is spying."));
-    EXPECT_EQ(window->state().spectators, QStringList{QStringLiteral("12: Zed")});
+    EXPECT_EQ(window->roster().spectatorEntries(), QStringList{QStringLiteral("12: Zed")});
     EXPECT_EQ(sounds.played, QByteArrayList{"entered"});
 }
 
@@ -134,15 +149,15 @@ TEST_F(PlayerWindow, TheChooserAppearsOnlyForThePicker)
     host("CMD_pickcatagory+1");
     EXPECT_TRUE(ui().panel_pickcatagory->isHidden());
     EXPECT_EQ(window->state().currentDrawer, 1);
-    EXPECT_EQ(ui().image_arrow->y(), row(1)->y() + 2);
+    EXPECT_EQ(child<QLabel>("image_arrow")->y(), row(1)->y() + 2);
 
     host("CMD_pickcatagory+2");
     EXPECT_FALSE(ui().panel_pickcatagory->isHidden());
     EXPECT_EQ(ui().label_pickcatagory->text(), QStringLiteral("Your turn to"));
     EXPECT_EQ(ui().label_pickcatagory1->text(), QStringLiteral("choose a catagory"));
     EXPECT_EQ(sounds.played, QByteArrayList{"turn"});
-    EXPECT_EQ(ui().image_arrow->y(), row(2)->y() + 2);
-    EXPECT_EQ(window->display().clock().secondsLeft(), 10);
+    EXPECT_EQ(child<QLabel>("image_arrow")->y(), row(2)->y() + 2);
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 10);
 }
 
 TEST_F(PlayerWindow, AGuesserSeesTheAnswerLineAndTheGuessPanel)
@@ -150,18 +165,19 @@ TEST_F(PlayerWindow, AGuesserSeesTheAnswerLineAndTheGuessPanel)
     loginAs(2, "Bob");
     host("CMD_nextplayer+1+4+_____ ___ ____ ");
     EXPECT_EQ(ui().label_answer->text(), QStringLiteral("_____ ___ ____ "));
-    EXPECT_EQ(ui().label_turn->text(), QStringLiteral("Ann's turn to draw."));
+    EXPECT_EQ(child<QLabel>("label_turn")->text(), QStringLiteral("Ann's turn to draw."));
     EXPECT_FALSE(ui().panel_answer->isHidden());
     EXPECT_TRUE(ui().panel_toolbar->isHidden());
     EXPECT_TRUE(ui().button_pass->isHidden());
     EXPECT_FALSE(ui().edit_answer->isHidden());
-    EXPECT_EQ(ui().label_aguesser->text(), QStringLiteral("+2")); // the host awards 2 always
-    EXPECT_EQ(ui().label_adrawer->y(), row(1)->y());
+    EXPECT_EQ(child<QLabel>("label_aguesser")->text(),
+              QStringLiteral("+2")); // the host awards 2 always
+    EXPECT_EQ(child<QLabel>("label_adrawer")->y(), row(1)->y());
     EXPECT_EQ(sounds.played, QByteArrayList{"cat4"});
-    EXPECT_EQ(window->display().clock().secondsLeft(), 120);
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 120);
 
     host("CMD_nextplayer+1+6+_____ ");
-    EXPECT_EQ(ui().label_aguesser->text(), QStringLiteral("+2"));
+    EXPECT_EQ(child<QLabel>("label_aguesser")->text(), QStringLiteral("+2"));
 }
 
 TEST_F(PlayerWindow, EveryWindowCountsTheTurnDownFromTheAnnouncedTime)
@@ -169,10 +185,10 @@ TEST_F(PlayerWindow, EveryWindowCountsTheTurnDownFromTheAnnouncedTime)
     loginAs(2, "Bob"); // not the host: its own dialog still says 120
     host("CMD_startgame+1+false+20+75");
     host("CMD_nextplayer+1+0+_____ ");
-    EXPECT_EQ(window->display().clock().secondsLeft(), 75);
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 75);
     host("CMD_gamestats+20+90+0+0+0+0+0+0+0+0+0+0");
     host("CMD_nextplayer+1+0+_____ ");
-    EXPECT_EQ(window->display().clock().secondsLeft(), 90);
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 90);
 }
 
 TEST_F(PlayerWindow, TheDrawerSeesThePhraseToolsAndPassButton)
@@ -181,12 +197,12 @@ TEST_F(PlayerWindow, TheDrawerSeesThePhraseToolsAndPassButton)
     loginAs(1, "Ann");
     host("CMD_nextplayer+1+0+_____ ");
     host("CMD_givedraweranswer+BACON");
-    EXPECT_EQ(ui().label_turn->text(), QStringLiteral("Your turn to draw"));
+    EXPECT_EQ(child<QLabel>("label_turn")->text(), QStringLiteral("Your turn to draw"));
     EXPECT_FALSE(ui().panel_toolbar->isHidden());
     EXPECT_TRUE(ui().panel_answer->isHidden());
     EXPECT_FALSE(ui().button_pass->isHidden());
     EXPECT_EQ(ui().label_fullanswer->text(), QStringLiteral("BACON"));
-    EXPECT_EQ(window->display().clock().secondsLeft(), 90); // this window's own dialog value
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 90); // this window's own dialog value
 }
 
 TEST_F(PlayerWindow, ASpectatorWatchesGuessesWithoutAGuessField)
@@ -207,9 +223,10 @@ TEST_F(PlayerWindow, ATurnEndsWithTheFullAnswerEitherWay)
     host("CMD_updateanswer+true+BACON AND EGGS");
     EXPECT_EQ(lastChatLine(), QStringLiteral("No one guessed!"));
     EXPECT_EQ(window->state().currentDrawer, 0);
-    EXPECT_TRUE(window->state().snapshotCaption.endsWith(QStringLiteral(": Ann-BACON AND EGGS")));
+    EXPECT_TRUE(
+        window->turnPanel().snapshotCaption().endsWith(QStringLiteral(": Ann-BACON AND EGGS")));
     EXPECT_TRUE(sounds.played.contains("noanswer"));
-    EXPECT_EQ(window->display().clock().secondsLeft(), 10);
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 10);
 }
 
 TEST_F(PlayerWindow, ACorrectAnswerScoresAndSoundsOnlyForThoseInvolved)
@@ -223,8 +240,8 @@ TEST_F(PlayerWindow, ACorrectAnswerScoresAndSoundsOnlyForThoseInvolved)
     EXPECT_EQ(score(1)->text(), QStringLiteral("1"));
     EXPECT_EQ(lastChatLine(), QStringLiteral("Bob has guessed the answer!"));
     EXPECT_FALSE(sounds.played.contains("correct")); // Cid neither guessed nor drew
-    EXPECT_FALSE(ui().label_aguesser->isHidden());
-    EXPECT_EQ(ui().label_aguesser->y(), row(2)->y());
+    EXPECT_FALSE(child<QLabel>("label_aguesser")->isHidden());
+    EXPECT_EQ(child<QLabel>("label_aguesser")->y(), row(2)->y());
     EXPECT_EQ(ui().label_answer->text(), QStringLiteral("BACON"));
 
     loginAs(2, "Bob");
@@ -258,7 +275,7 @@ TEST_F(PlayerWindow, DeparturesFreeTheRowOnce)
     host("CMD_newplayerinfo+13+Zed");
     host("CMD_playerdisconnected+13+Zed");
     EXPECT_EQ(lastChatLine(), QStringLiteral("Zed has left."));
-    EXPECT_TRUE(window->state().spectators.isEmpty());
+    EXPECT_TRUE(window->roster().spectatorEntries().isEmpty());
 }
 
 TEST_F(PlayerWindow, OurOwnDepartureDisconnectsAndClosesTheWindow)
@@ -381,7 +398,7 @@ TEST_F(PlayerWindow, ChatterSoundsPlayOrAreWrittenDown)
 TEST_F(PlayerWindow, OnlyTheHostingWindowMayActOnOtherRows)
 {
     loginAs(2, "Bob");
-    const std::unique_ptr<QMenu> menu = window->rowMenu(3);
+    const std::unique_ptr<QMenu> menu = window->scoreBoard().rowMenu(3);
     for (QAction* item : menu->actions()) {
         if (!item->isSeparator()) {
             EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();

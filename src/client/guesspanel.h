@@ -1,0 +1,48 @@
+#pragma once
+
+#include "client/clientstate.h"
+
+#include <QObject>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace client {
+
+class Roster;
+
+// Guessing: the guess entry under the board with the guesses as a guesser sees them, and
+// the drawer's list of every guess. Spectators see the guesses without an entry.
+class GuessPanel : public QObject {
+    Q_OBJECT
+public:
+    struct Widgets {
+        QWidget* panel;
+        QLabel* caption;
+        QLineEdit* entry;
+        QPlainTextEdit* myGuesses;     // memo_myguessed
+        QPlainTextEdit* drawerGuesses; // memo_guessed, on the drawer's toolbar
+    };
+    // Lines each list keeps; they are emptied at every turn anyway.
+    static constexpr int kMaxLines = 500;
+
+    GuessPanel(const Widgets& widgets, const ClientState& state, const Roster& roster,
+               QObject* parent = nullptr);
+
+    // A new game and the end of a turn put the entry away; a turn shows it to guessers.
+    void startGame();
+    void startTurn(int drawer);
+    void endTurn();
+    // Message handlers; each takes the payload after the message name and its "+".
+    void guessed(const QByteArray& payload);
+    void myGuessed(const QByteArray& payload);
+    void veryClose(const QByteArray& payload);
+
+private:
+    Widgets m_w;
+    const ClientState& m_state;
+    const Roster& m_roster;
+};
+
+} // namespace client

@@ -1,0 +1,285 @@
+#include "client/turnpanel.h"
+
+#include "client/roster.h"
+#include "protocol/conversion.h"
+#include "protocol/fieldreader.h"
+#include "protocol/windows1252.h"
+#include "ui/animatedimage.h"
+#include "ui/pictures.h"
+
+#include <QAbstractButton>
+#include <QDate>
+#include <QFrame>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+
+namespace client {
+
+using protocol::FieldReader;
+using protocol::fromWindows1252;
+
+namespace {
+constexpr int kPauseSeconds = 10;
+constexpr int kDefaultTurnSeconds = 120;
+constexpr int kCategories = 7;
+} // namespace
+
+TurnPanel::TurnPanel(const Widgets& widgets, ClientState& state, const Roster& roster,
+                     ChatView& chat, const EventSounds& sounds, const Services& services,
+                     QObject* parent)
+    : QObject(parent), m_w(widgets), m_state(state), m_roster(roster), m_chat(chat),
+      m_sounds(sounds), m_services(services)
+{
+    QList<QPixmap> frames;
+    for (int f = 1; f <= 5; ++f)
+        frames.append(ui::picture(QStringLiteral("winner%1").arg(f), {120, 90}));
+    m_w.winnerAnimation->setFrames(frames);
+
+    for (int c = 0; c < kCategories; ++c) {
+        QAbstractButton* button = m_w.categories[static_cast<size_t>(c)];
+        button->setProperty("tag", c);
+        button->setIcon(QIcon(ui::picture(QStringLiteral("categorybutton%1").arg(c), {150, 28})));
+        connect(button, &QAbstractButton::clicked, this, [this, c] { categoryClicked(c); });
+    }
+
+    // The answer line keeps its underscores apart, so the letters of a word can be counted.
+    QFont answerFont = m_w.answer->font();
+    answerFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    m_w.answer->setFont(answerFont);
+    // The clock's bar: white time over maroon.
+    m_w.clockBar->setStyleSheet(QStringLiteral("background-color: rgb(128, 0, 0);"));
+    m_w.clockText->setStyleSheet(QStringLiteral("color: white;"));
+    m_w.clockText->raise();
+    m_w.pass->setIcon(QIcon(ui::picture(QStringLiteral("pass"), {16, 16})));
+
+    connect(m_w.start, &QPushButton::clicked, this, &TurnPanel::startClicked);
+    m_timer2.setInterval(1000);
+    connect(&m_timer2, &QTimer::timeout, this, &TurnPanel::clockTick);
+}
+
+QString TurnPanel::today()
+{
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+void TurnPanel::showTurnTime(const QByteArray& field)
+{
+    qint32 seconds = kDefaultTurnSeconds;
+    if (!protocol::tryToInt(field, seconds))
+        seconds = kDefaultTurnSeconds;
+    m_turnSeconds = seconds;
+    m_w.timePerTurn->setText(QStringLiteral("Time Per Turn: ") +
+                             DisplayClock::minutesAndSeconds(seconds));
+}
+
+void TurnPanel::restartClock(int seconds, DisplayClock::Mode mode)
+{
+    m_timer2.stop();
+    m_clock.start(seconds, mode);
+    m_timer2.start();
+}
+
+void TurnPanel::clockTick()
+{
+    m_clock.tick();
+    showClock();
+    if (!m_clock.running())
+        m_timer2.stop();
+}
+
+void TurnPanel::showClock()
+{
+    m_w.clockText->setText(m_clock.text());
+    const QRect bar = m_w.clockBar->geometry();
+    m_w.clockBar->setGeometry(bar.x(), bar.y(), std::max(0, m_clock.barWidth()), bar.height());
+}
+
+void TurnPanel::hideWinner()
+{
+    m_w.winnerPanel->hide();
+    m_w.winnerAnimation->stop();
+}
+
+void TurnPanel::releaseCategoryButtons()
+{
+    // An exclusive group never lets go of its last button on its own.
+    for (QAbstractButton* button : m_w.categories) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+void TurnPanel::categoryClicked(int category)
+{
+    if (m_state.mySlot != m_state.currentDrawer) {
+        QAbstractButton* button = m_w.categories[static_cast<size_t>(category)];
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+        return;
+    }
+    if (m_state.connected)
+        Q_EMIT categoryChosen(category);
+}
+
+bool TurnPanel::startTheGame(const QByteArray& payload)
+{
+    FieldReader r(payload);
+    const qint32 starter = r.nextInt();
+    const bool team = r.next() == "true";
+    const QByteArray target = r.next();
+    const QByteArray seconds = r.rest();
+
+    m_timer2.stop();
+    hideWinner();
+    m_w.pass->hide();
+    m_w.fullAnswer->clear();
+    m_w.answer->clear();
+    m_w.start->hide();
+    showTurnTime(seconds);
+    m_w.playToScore->setText(QStringLiteral("Play to score: ") + fromWindows1252(target));
+    m_chat.addLine(
+        m_roster.rowName(starter) + QStringLiteral(" has ") +
+            (team ? QStringLiteral("started a TEAM game.") : QStringLiteral("started a game.")),
+        kGameColour);
+    return team;
+}
+
+int TurnPanel::pickCategory(const QByteArray& payload)
+{
+    const qint32 slot = protocol::toInt(payload);
+    hideWinner();
+    releaseCategoryButtons();
+    m_state.currentDrawer = slot;
+    if (slot == m_state.mySlot) {
+        m_sounds.play("turn");
+        m_w.chooserLine1->setText(QStringLiteral("Your turn to"));
+        m_w.chooserLine2->setText(QStringLiteral("choose a catagory"));
+        m_w.chooser->show();
+        m_w.chooser->raise();
+    }
+    restartClock(kPauseSeconds, DisplayClock::Mode::Pause);
+    return slot;
+}
+
+int TurnPanel::nextPlayer(const QByteArray& payload)
+{
+    FieldReader r(payload);
+    const qint32 drawer = r.nextInt();
+    const qint32 category = r.nextInt();
+    const QString mask = fromWindows1252(r.rest());
+
+    hideWinner();
+    m_w.fullAnswer->clear();
+    m_snapshotCaption.clear();
+    m_w.chooser->hide();
+    m_state.currentDrawer = drawer;
+    m_sounds.play("cat" + QByteArray::number(category));
+    m_w.categoryPicture->setPixmap(
+        category >= 0 && category < kCategories
+            ? ui::picture(QStringLiteral("category%1").arg(category), {100, 15})
+            : QPixmap());
+    m_w.answer->setText(mask);
+    const bool mine = drawer == m_state.mySlot;
+    m_w.fullAnswer->setVisible(mine);
+    m_w.pass->setVisible(mine);
+
+    // The turn counts down from the time the host announced for this game; a window that
+    // has not heard it yet (a newcomer, whose summary follows) starts from its own dialog's.
+    qint32 seconds = m_turnSeconds;
+    if (seconds <= 0 &&
+        (!m_services.sideWindows ||
+         !protocol::tryToInt(m_services.sideWindows->timePerTurnText().toLatin1(), seconds)))
+        seconds = kDefaultTurnSeconds;
+    m_clock.start(seconds, DisplayClock::Mode::Drawing);
+    if (!m_timer2.isActive())
+        m_timer2.start();
+    return drawer;
+}
+
+void TurnPanel::turnEnded(const QString& drawerName)
+{
+    m_snapshotCaption = today() + QStringLiteral(": ") + drawerName + QLatin1Char('-');
+    m_state.currentDrawer = 0;
+    restartClock(kPauseSeconds, DisplayClock::Mode::Pause);
+}
+
+bool TurnPanel::updateAnswer(const QByteArray& payload)
+{
+    FieldReader r(payload);
+    const bool ended = r.next() == "true";
+    const QString answer = fromWindows1252(r.rest());
+    if (ended) {
+        m_sounds.play("noanswer");
+        m_chat.addLine(QStringLiteral("No one guessed!"), kNoticeColour);
+        turnEnded(m_roster.rowName(m_state.currentDrawer));
+        m_snapshotCaption += answer;
+    }
+    m_w.answer->setText(answer);
+    return ended;
+}
+
+int TurnPanel::correctAnswer(const QByteArray& payload)
+{
+    const int drawerNoted = m_state.currentDrawer;
+    turnEnded(m_roster.rowName(drawerNoted));
+
+    FieldReader r(payload);
+    const qint32 guesser = r.nextInt();
+    r.drop(); // the scores are the roster's
+    r.drop();
+    r.drop();
+    const QString answer = fromWindows1252(r.rest());
+
+    m_chat.addLine(m_roster.rowName(guesser) + QStringLiteral(" has guessed the answer!"),
+                   kNoticeColour);
+    if (m_state.mySlot == guesser || m_state.mySlot == drawerNoted)
+        m_sounds.play("correct");
+    m_w.answer->setText(answer);
+    m_snapshotCaption += answer;
+    return guesser;
+}
+
+void TurnPanel::winner(const QByteArray& payload)
+{
+    const QString name = fromWindows1252(payload);
+    m_sounds.play("gameover");
+    m_chat.addLine(name + QStringLiteral(" has Won the Game!"), kNoticeColour);
+    m_w.winnerName->setText(name);
+    m_w.winnerPanel->show();
+    m_w.winnerPanel->raise();
+    m_w.winnerAnimation->start();
+    if (m_state.hosting) {
+        m_w.start->show();
+        Q_EMIT gameOver();
+    }
+}
+
+void TurnPanel::passed(const QByteArray& payload)
+{
+    const qint32 slot = FieldReader(payload).nextInt();
+    m_sounds.play("pass");
+    m_chat.addLine(m_roster.rowName(slot) +
+                       QStringLiteral(" has bought a different phrase for one point."),
+                   kNoticeColour);
+}
+
+void TurnPanel::gameStats(const QByteArray& payload)
+{
+    FieldReader r(payload);
+    m_w.playToScore->setText(QStringLiteral("Play to Score: ") + fromWindows1252(r.next()));
+    showTurnTime(r.next());
+    // The summary follows the turn's start for a newcomer: its clock counts from the
+    // announced time, not from its own dialog's.
+    if (m_clock.running() && m_clock.mode() == DisplayClock::Mode::Drawing)
+        m_clock.start(m_turnSeconds, DisplayClock::Mode::Drawing);
+}
+
+void TurnPanel::giveDrawerAnswer(const QByteArray& payload)
+{
+    m_w.fullAnswer->setText(fromWindows1252(payload));
+}
+
+} // namespace client
