@@ -8,7 +8,6 @@
 #include "windows/shell.h"
 #include "windows/sidewindows.h"
 
-#include "net/tsock.h"
 #include "platformservices.h"
 
 #include <QApplication>
@@ -51,7 +50,6 @@ int main(int argc, char** argv)
         window.raise();
         window.activateWindow();
     });
-    net::TSock::setUnhandledErrorHandler([&window](const QString& text) { window.inform(text); });
 
     window.setArguments(QApplication::arguments().mid(1));
     window.show();

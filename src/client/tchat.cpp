@@ -44,9 +44,14 @@ Tchat::Tchat(Services services, QWidget* parent)
 
     setUpParts();
     setUpMenus();
+    // An error that escapes a socket's handler is shown like every other: one box at a time.
+    net::TSock::setUnhandledErrorHandler([this](const QString& text) { inform(text); });
 }
 
-Tchat::~Tchat() = default;
+Tchat::~Tchat()
+{
+    net::TSock::setUnhandledErrorHandler(nullptr);
+}
 
 ScoreBoard& Tchat::scoreBoard()
 {

@@ -1,5 +1,7 @@
 #include "client/scoreboard.h"
 #include "client/tchat.h"
+#include "ui/colourbutton.h"
+#include "ui/updown.h"
 #include "protocol/message.h"
 
 #include "fakeservices.h"
@@ -83,6 +85,9 @@ const QColor kMaroon(128, 0, 0);
 
 TEST_F(PlayerWindow, StartsWithAnEmptyBoardAndHostControlsOff)
 {
+    // The design's chat look before any settings are read.
+    EXPECT_EQ(ui().mainchat->font().pointSize(), 8);
+    EXPECT_EQ(ui().mychat->palette().color(QPalette::Text), kMaroon);
     for (int n = 1; n <= 10; ++n)
         EXPECT_EQ(row(n)->text(), QStringLiteral("<Waiting>"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillon - Zelk42 Software"));
@@ -186,9 +191,30 @@ TEST_F(PlayerWindow, EveryWindowCountsTheTurnDownFromTheAnnouncedTime)
     host("CMD_startgame+1+false+20+75");
     host("CMD_nextplayer+1+0+_____ ");
     EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 75);
-    host("CMD_gamestats+20+90+0+0+0+0+0+0+0+0+0+0");
+}
+
+TEST_F(PlayerWindow, ANewcomerCountsFromTheSummaryThatFollowsTheTurn)
+{
+    loginAs(3, "Cid");
+    // The host's order for a newcomer: the turn first, then the game's summary.
     host("CMD_nextplayer+1+0+_____ ");
+    host("CMD_gamestats+20+90+0+0+0+0+0+0+0+0+0+0");
     EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 90);
+    EXPECT_EQ(window->turnPanel().clock().mode(), client::DisplayClock::Mode::Drawing);
+}
+
+TEST_F(PlayerWindow, EveryTurnStartsWithABlackPenOfWidthThree)
+{
+    loginAs(1, "Ann");
+    host("CMD_nextplayer+1+0+_____ ");
+    ui().ColorButton->setColour(protocol::rgbColour(255, 0, 0));
+    for (int i = 0; i < 20; ++i)
+        ui().UpDown1->stepUp();
+    host("CMD_nextplayer+1+0+_____ ");
+    EXPECT_EQ(ui().ColorButton->colour(), protocol::kBlack);
+    EXPECT_EQ(ui().penw->text(), QStringLiteral("3"));
+    ui().UpDown1->stepUp(); // steps on from 3, not from last turn's width
+    EXPECT_EQ(ui().penw->text(), QStringLiteral("4"));
 }
 
 TEST_F(PlayerWindow, TheDrawerSeesThePhraseToolsAndPassButton)
@@ -406,24 +432,4 @@ TEST_F(PlayerWindow, OnlyTheHostingWindowMayActOnOtherRows)
     }
     EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_playername1"))->contextMenuPolicy(),
               Qt::CustomContextMenu);
-}
-
-TEST_F(PlayerWindow, AnUnreadableHostAddressIsReportedAndNothingConnects)
-{
-    window->processParams(
-        {QStringLiteral("B\u00ffb"), QStringLiteral("256.1.1.1"), QStringLiteral("false")});
-    EXPECT_EQ(dialogs.shown,
-              QStringList{QStringLiteral("Host Lookup - Could Not Find Host Entry")});
-    EXPECT_FALSE(window->connection().lobbyLinkOpened());
-    EXPECT_EQ(window->state().loginName, QByteArray("B?b")); // 0xFF never goes out
-    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
-}
-
-TEST_F(PlayerWindow, OneOrTwoArgumentsOnlyShowTheLoadingLine)
-{
-    window->processParams({QStringLiteral("Bob")});
-    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
-    EXPECT_FALSE(window->state().hosting);
-    EXPECT_TRUE(window->state().loginName.isEmpty());
-    EXPECT_FALSE(window->connection().lobbyLinkOpened());
 }

@@ -1,0 +1,157 @@
+// The player window's start and its connection, against a host of the test's own on a free
+// port: addresses that cannot be reached, the login, requests the window sends, and errors
+// that escape the socket layer.
+#include "client/scoreboard.h"
+#include "client/tchat.h"
+#include "net/tsock.h"
+#include "protocol/message.h"
+
+#include "fakeservices.h"
+#include "support/eventloop.h"
+#include "ui_tchat.h"
+
+#include <QMenu>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+using namespace clienttest;
+using support::spinUntil;
+
+namespace {
+
+class WindowStart : public ::testing::Test {
+protected:
+    WindowStart()
+    {
+        services.sounds = &sounds;
+        services.dialogs = &dialogs;
+        services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
+        window = std::make_unique<client::Tchat>(services);
+        server.listen(QHostAddress::LocalHost);
+    }
+
+    QString address(const char* host = "127.0.0.1") const
+    {
+        return QString::fromLatin1(host) + QLatin1Char(':') + QString::number(server.serverPort());
+    }
+    // The window joins the test's host as `slot`; false when it did not log in.
+    bool joinAs(int slot)
+    {
+        window->processParams({QStringLiteral("Bob"), address(), QStringLiteral("false")});
+        if (!spinUntil([&] { return server.hasPendingConnections(); }))
+            return false;
+        peer.reset(server.nextPendingConnection());
+        peer->write("CMD_sendlogininfo+" + QByteArray::number(slot) + protocol::kTerminator);
+        return spinUntil([&] { return received().contains("CMD_logininfo+"); });
+    }
+    QByteArray received()
+    {
+        m_received += peer->readAll();
+        return m_received;
+    }
+    QString lastChatLine() { return window->ui().mainchat->document()->lastBlock().text(); }
+
+    QTemporaryDir dir;
+    RecordingSounds sounds;
+    RecordingDialogs dialogs;
+    client::Services services;
+    std::unique_ptr<client::Tchat> window;
+    QTcpServer server;
+    std::unique_ptr<QTcpSocket> peer;
+
+private:
+    QByteArray m_received;
+};
+
+} // namespace
+
+TEST_F(WindowStart, AnUnreadableHostAddressIsReportedAndNothingConnects)
+{
+    window->processParams(
+        {QStringLiteral("B\u00ffb"), QStringLiteral("256.1.1.1"), QStringLiteral("false")});
+    EXPECT_EQ(dialogs.shown,
+              QStringList{QStringLiteral("Host Lookup - Could Not Find Host Entry")});
+    EXPECT_FALSE(window->connection().lobbyLinkOpened());
+    EXPECT_EQ(window->state().loginName, QByteArray("B?b")); // 0xFF never goes out
+    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+}
+
+TEST_F(WindowStart, OneOrTwoArgumentsOnlyShowTheLoadingLine)
+{
+    window->processParams({QStringLiteral("Bob")});
+    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    EXPECT_FALSE(window->state().hosting);
+    EXPECT_TRUE(window->state().loginName.isEmpty());
+    EXPECT_FALSE(window->connection().lobbyLinkOpened());
+}
+
+TEST_F(WindowStart, AHostNameIsLookedUpFirstAndOneNotFoundIsReportedWithoutALink)
+{
+    window->processParams(
+        {QStringLiteral("Bob"), QStringLiteral("no-such-host.invalid"), QStringLiteral("false")});
+    ASSERT_TRUE(spinUntil([&] { return !dialogs.shown.isEmpty(); }));
+    EXPECT_EQ(dialogs.shown,
+              QStringList{QStringLiteral("Host Lookup - Could Not Find Host Entry")});
+    EXPECT_FALSE(window->connection().lobbyLinkOpened());
+    EXPECT_FALSE(window->state().connected);
+    EXPECT_EQ(lastChatLine(), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+}
+
+TEST_F(WindowStart, AHostNameThatIsFoundConnectsAndThenHoldsTheLobbyLink)
+{
+    window->processParams({QStringLiteral("Bob"), address("localhost"), QStringLiteral("false")});
+    EXPECT_TRUE(spinUntil([&] { return server.hasPendingConnections(); }));
+    EXPECT_TRUE(window->connection().lobbyLinkOpened());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(WindowStart, TheHostingWindowsRowMenuActsOnEveryRowFromTwoToTen)
+{
+    ASSERT_TRUE(joinAs(1));
+    window->scoreBoard().setHosting(true);
+    for (const int row : {2, 7, 10}) {
+        const std::unique_ptr<QMenu> menu = window->scoreBoard().rowMenu(row);
+        menu->findChild<QAction*>(QStringLiteral("SettoJustWatch1"))->trigger();
+        menu->findChild<QAction*>(QStringLiteral("UnsetJustWatch1"))->trigger();
+        const QByteArray r = QByteArray::number(row);
+        EXPECT_TRUE(spinUntil([&] {
+            return received().contains("CMD_justwatch+" + r + "+1" + protocol::kTerminator +
+                                       "CMD_justwatch+" + r + "+2" + protocol::kTerminator);
+        })) << "row " << row;
+    }
+}
+
+TEST_F(WindowStart, ErrorsEscapingTheSocketLayerShareTheWindowsOneBox)
+{
+    int open = 0;
+    dialogs.whileOpen = [&] {
+        ++open;
+        EXPECT_EQ(open, 1); // never a second box over the first
+        // Another socket fails meanwhile: its error waits for no box of its own.
+        net::TSock second;
+        second.OnInfo = [](net::TSock*, net::SocketInfo kind, const QString&) {
+            if (kind == net::SocketInfo::Error)
+                throw std::runtime_error("second failure");
+        };
+        second.setHostName(QStringLiteral("127.0.0.1"));
+        second.setPortName(QStringLiteral("1"));
+        second.open();
+        spinUntil([] { return false; }, 300);
+        --open;
+    };
+    net::TSock first;
+    first.OnInfo = [](net::TSock*, net::SocketInfo kind, const QString&) {
+        if (kind == net::SocketInfo::Error)
+            throw std::runtime_error("first failure");
+    };
+    first.setHostName(QStringLiteral("127.0.0.1"));
+    first.setPortName(QStringLiteral("1")); // nothing listens: the refusal is an Error report
+    first.open();
+    ASSERT_TRUE(spinUntil([&] { return !dialogs.shown.isEmpty(); }));
+    // A handler that throws becomes the socket's own "Error here" (and only one box shows).
+    EXPECT_EQ(dialogs.shown, QStringList{QStringLiteral("Error here")});
+}
