@@ -180,12 +180,31 @@ Geometry Tchat::outerBounds() const
 
 void Tchat::placeAt(const Geometry& bounds)
 {
+    m_placement = bounds;
+    applyPlacement();
+}
+
+void Tchat::applyPlacement()
+{
     // The settings hold the outer bounds; the frame around the client area is the desktop's.
+    // A window just shown may not have its frame yet: then it is placed as if it had none,
+    // and placed again once the frame is there, so that no session adds a frame's size.
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
+    const Geometry bounds = *m_placement;
+    if (outer != inner)
+        m_placement.reset();
     move(bounds.left, bounds.top);
     resize(bounds.width - (outer.width() - inner.width()),
            bounds.height - (outer.height() - inner.height()));
+}
+
+bool Tchat::event(QEvent* event)
+{
+    const bool moved = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    if (moved && m_placement && frameGeometry() != geometry())
+        applyPlacement();
+    return QMainWindow::event(event);
 }
 
 void Tchat::closeEvent(QCloseEvent* event)

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class Tchat;
@@ -62,6 +63,7 @@ public:
     ScoreBoard& scoreBoard();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -79,6 +81,7 @@ private:
     // The window's outer bounds (frame included), as the settings file keeps them.
     Geometry outerBounds() const;
     void placeAt(const Geometry& bounds);
+    void applyPlacement();
 
     std::unique_ptr<Ui::Tchat> m_ui;
     Services m_services;
@@ -97,6 +100,8 @@ private:
     int m_snapCount = 0;
     // Geometry as last read from or written to the settings file (all 0 until read).
     Geometry m_rememberedGeometry;
+    // Outer bounds asked for before the desktop put its frame around the window.
+    std::optional<Geometry> m_placement;
 };
 
 } // namespace client

@@ -122,8 +122,31 @@ bool Display::start(QSize screen, int timeoutMs)
     return true;
 }
 
+bool Display::startWindowManager(int timeoutMs)
+{
+    m_windowManager.setProcessEnvironment(environment());
+    m_windowManager.setProgram(QStringLiteral("openbox"));
+    m_windowManager.setArguments({QStringLiteral("--sm-disable")});
+    m_windowManager.start();
+    if (!m_windowManager.waitForStarted(timeoutMs))
+        return false;
+    // A window manager announces itself on the root window.
+    return support::spinUntil(
+        [&] {
+            const ToolResult r =
+                tool(QStringLiteral("xprop"),
+                     {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+            return r.ok() && r.out.contains("window id");
+        },
+        timeoutMs);
+}
+
 void Display::stop()
 {
+    if (m_windowManager.state() != QProcess::NotRunning) {
+        m_windowManager.terminate();
+        finishWithin(m_windowManager, kToolMs);
+    }
     if (m_xvfb.state() == QProcess::NotRunning)
         return;
     m_xvfb.terminate();
@@ -217,6 +240,38 @@ std::optional<QRect> Display::geometry(quint64 window) const
     if (seen != 4)
         return std::nullopt;
     return rect;
+}
+
+std::optional<QRect> Display::outerGeometry(quint64 window) const
+{
+    // The client window's place on the screen, and the frame's extents around it.
+    const ToolResult info =
+        tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    const ToolResult extents =
+        tool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                       QStringLiteral("_NET_FRAME_EXTENTS")});
+    if (!info.ok() || !extents.ok())
+        return std::nullopt;
+    const auto field = [&](const char* label) {
+        static const QRegularExpression number(QStringLiteral("(-?\\d+)"));
+        for (const QByteArray& line : info.out.split('\n')) {
+            if (line.contains(label))
+                return number.match(QString::fromLatin1(line.mid(line.indexOf(':'))))
+                    .captured(1)
+                    .toInt();
+        }
+        return 0;
+    };
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const QList<QByteArray> sides = extents.out.mid(extents.out.indexOf('=') + 1).split(',');
+    if (sides.size() != 4)
+        return std::nullopt;
+    const int left = sides[0].trimmed().toInt();
+    const int right = sides[1].trimmed().toInt();
+    const int top = sides[2].trimmed().toInt();
+    const int bottom = sides[3].trimmed().toInt();
+    return QRect(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
+                 field("Width:") + left + right, field("Height:") + top + bottom);
 }
 
 QList<quint64> Display::stackingOrder() const

@@ -58,6 +58,9 @@ public:
 
     // Starts Xvfb with one screen of this size; returns whether it is ready for clients.
     bool start(QSize screen = {1280, 1024}, int timeoutMs = kStartMs);
+    // Starts a window manager (openbox) that frames the windows; returns once it manages the
+    // screen. Without one, windows have no frame at all.
+    bool startWindowManager(int timeoutMs = kStartMs);
     void stop();
     bool isRunning() const { return m_xvfb.state() == QProcess::Running; }
     // ":N"
@@ -78,6 +81,8 @@ public:
     std::optional<quint64> waitForWindow(qint64 pid, int timeoutMs = kStartMs) const;
     // The window's frame as the X server has it (root coordinates).
     std::optional<QRect> geometry(quint64 window) const;
+    // The window with the frame the window manager put around it (root coordinates).
+    std::optional<QRect> outerGeometry(quint64 window) const;
     // The root window's children, bottom of the stack first.
     QList<quint64> stackingOrder() const;
     // Saves the window's (or, with 0, the whole screen's) picture as artifactPath(name);
@@ -88,6 +93,7 @@ public:
 
 private:
     QProcess m_xvfb;
+    QProcess m_windowManager;
     QByteArray m_log;
     QString m_name;
 };

@@ -5,12 +5,11 @@
 #include "protocol/message.h"
 
 #include "e2e/e2efixture.h"
+#include "e2e/fakehost.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 
 #include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,8 +17,10 @@
 namespace {
 
 using e2e::Display;
+using e2e::FakeHost;
 using e2e::GameFolder;
 using e2e::GameProcess;
+using e2e::term;
 
 constexpr int kAnswerMs = 1000;
 // What the window may grow by over a whole session of hostile input. Its honest working set
@@ -28,39 +29,6 @@ constexpr qint64 kGrowthBoundKb = 150 * 1024;
 // Where the menu bar's "File" is, relative to the window.
 constexpr int kFileMenuX = 18;
 constexpr int kFileMenuY = 9;
-
-QByteArray term(const QByteArray& line)
-{
-    return line + protocol::kTerminator;
-}
-
-// A host of our own on a free port, talking to one window.
-class FakeHost {
-public:
-    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
-    quint16 port() const { return m_server.serverPort(); }
-
-    bool accept(int timeoutMs)
-    {
-        if (!support::spinUntil([&] { return m_server.hasPendingConnections(); }, timeoutMs))
-            return false;
-        m_window.reset(m_server.nextPendingConnection());
-        m_window->setParent(nullptr);
-        QObject::connect(m_window.get(), &QTcpSocket::readyRead,
-                         [this] { m_received += m_window->readAll(); });
-        return true;
-    }
-    void send(const QByteArray& bytes) { m_window->write(bytes); }
-    QTcpSocket& socket() { return *m_window; }
-
-    // How many terminated messages equal to `message` have arrived so far.
-    qsizetype countOf(const QByteArray& message) const { return m_received.count(term(message)); }
-
-private:
-    QTcpServer m_server;
-    std::unique_ptr<QTcpSocket> m_window;
-    QByteArray m_received;
-};
 
 class HostileHostDesktop : public ::testing::Test {
 protected:
