@@ -31,7 +31,6 @@ public:
 
     // "Scroll Chat Off": new lines no longer move the view away from where the reader is.
     void setScrollLocked(bool locked) { m_scrollLocked = locked; }
-    bool scrollLocked() const { return m_scrollLocked; }
 
 private:
     QTextEdit* m_transcript;

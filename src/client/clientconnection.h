@@ -67,7 +67,6 @@ public:
 
     // While a message box is open nothing is drained, so no handler runs behind it.
     void setPaused(bool paused);
-    bool paused() const { return m_paused; }
 
     // The quick-phrase pause, counted in drain ticks.
     bool phraseAllowed() const { return m_phraseAllowed; }

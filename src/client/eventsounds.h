@@ -14,7 +14,6 @@ public:
     explicit EventSounds(const Services& services) : m_services(services) {}
 
     void setEnabled(bool on) { m_enabled = on; }
-    bool enabled() const { return m_enabled; }
     void setChatterEnabled(bool on) { m_chatter = on; }
     bool chatterEnabled() const { return m_chatter; }
 

@@ -59,7 +59,6 @@ public:
     int clock() const { return m_clock; }
     qint32 targetScore() const { return m_target; }
     qint32 turnSeconds() const { return m_turnSeconds; }
-    bool teamGame() const { return m_team; }
     const WordLists& wordLists() const { return m_lists; }
 
     // The strokes of the current turn, replayed to newcomers; emptied at every turn start.

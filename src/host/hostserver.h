@@ -43,13 +43,11 @@ public:
     // Stops listening and closes every connection.
     void stop();
     quint16 port() const { return m_sock1.localPort(); }
-    bool listening() const { return m_sock1.listen(); }
 
     void setSolo(bool solo) { m_engine.setSolo(solo); }
     // Where log lines go (standard error by default).
     void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
 
-    const HostEngine& engine() const { return m_engine; }
 
     static constexpr int kDrainTickMs = 10;
 

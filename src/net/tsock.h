@@ -132,7 +132,6 @@ public:
     // silence and a peer that answers none of 4 probes 10 s apart is dropped, which ends the
     // connection with an Error report (10050) and "Socket Closed".
     void setKeepAlive(bool on);
-    bool keepAlive() const { return m_keepAlive; }
 
     // Starts connecting to HostName:PortName and returns connected(), which is false: success is
     // told later by "Non-Blocking Socket Connected" and OnConnect, failure by an Error report.

@@ -25,7 +25,6 @@ public:
     qint32 nextInt();
     const QByteArray& rest() const { return m_payload; }
     qint32 restInt() const;
-    TextColour restTextColour() const { return splitTextColour(m_payload); }
 
     // A score list: the rest with the sentinel "+@" appended, read until only "@" is left.
     QList<qint32> restIntegerList();

@@ -21,7 +21,6 @@ public:
 
     // Replaces the frames and shows the first; a running animation goes on from there.
     void setFrames(const QList<QPixmap>& frames);
-    const QList<QPixmap>& frames() const { return frames_; }
 
     int interval() const { return timer_.interval(); }
     void setInterval(int ms) { timer_.setInterval(ms); }

@@ -29,7 +29,6 @@ public:
 
     // The buddy's text becomes the current value.
     void setBuddy(QLineEdit* buddy);
-    QLineEdit* buddy() const { return buddy_; }
 
     int minimum() const { return minimum_; }
     int maximum() const { return maximum_; }

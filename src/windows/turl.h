@@ -28,7 +28,6 @@ public:
     // The shell is not owned and must outlive this object.
     explicit TURL(Shell& shell);
 
-    const QString& url() const { return url_; }
     void setUrl(const QString& url) { url_ = url; }
     URLType urlType() const { return type_; }
     void setUrlType(URLType type) { type_ = type; }
