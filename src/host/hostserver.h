@@ -48,7 +48,6 @@ public:
     // Where log lines go (standard error by default).
     void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
 
-
     static constexpr int kDrainTickMs = 10;
 
 private:

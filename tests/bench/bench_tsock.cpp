@@ -7,6 +7,7 @@
 
 #include "protocol/framing.h"
 #include "protocol/message.h"
+
 #include "net/tsock.h"
 
 #include <QCoreApplication>

@@ -3,10 +3,10 @@
 // that escape the socket layer.
 #include "client/scoreboard.h"
 #include "client/tchat.h"
-#include "net/tsock.h"
 #include "protocol/message.h"
 
 #include "fakeservices.h"
+#include "net/tsock.h"
 #include "support/eventloop.h"
 #include "ui_tchat.h"
 
@@ -121,7 +121,8 @@ TEST_F(WindowStart, TheHostingWindowsRowMenuActsOnEveryRowFromTwoToTen)
         EXPECT_TRUE(spinUntil([&] {
             return received().contains("CMD_justwatch+" + r + "+1" + protocol::kTerminator +
                                        "CMD_justwatch+" + r + "+2" + protocol::kTerminator);
-        })) << "row " << row;
+        })) << "row "
+            << row;
     }
 }
 

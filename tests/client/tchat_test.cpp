@@ -1,8 +1,8 @@
 #include "client/scoreboard.h"
 #include "client/tchat.h"
+#include "protocol/message.h"
 #include "ui/colourbutton.h"
 #include "ui/updown.h"
-#include "protocol/message.h"
 
 #include "fakeservices.h"
 #include "ui_tchat.h"
