@@ -23,16 +23,9 @@ using support::spinUntil;
 
 namespace {
 
-class WindowStart : public ::testing::Test {
+class WindowStart : public ::testing::Test, public WindowUnderTest {
 protected:
-    WindowStart()
-    {
-        services.sounds = &sounds;
-        services.dialogs = &dialogs;
-        services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
-        window = std::make_unique<client::Tchat>(services);
-        server.listen(QHostAddress::LocalHost);
-    }
+    WindowStart() { server.listen(QHostAddress::LocalHost); }
 
     QString address(const char* host = "127.0.0.1") const
     {
@@ -55,11 +48,6 @@ protected:
     }
     QString lastChatLine() { return window->ui().mainchat->document()->lastBlock().text(); }
 
-    QTemporaryDir dir;
-    RecordingSounds sounds;
-    RecordingDialogs dialogs;
-    client::Services services;
-    std::unique_ptr<client::Tchat> window;
     QTcpServer server;
     std::unique_ptr<QTcpSocket> peer;
 

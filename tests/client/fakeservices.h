@@ -1,9 +1,15 @@
 #pragma once
 
 #include "client/services.h"
+#include "client/tchat.h"
+#include "protocol/message.h"
 
 #include <QByteArrayList>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
 
 namespace clienttest {
 
@@ -35,6 +41,34 @@ public:
     int helpShown = 0;
     int aboutShown = 0;
     QString timePerTurn = QStringLiteral("120");
+};
+
+// A player window with recording side effects and a settings file of its own, fed with
+// host messages exactly as its socket would deliver them.
+struct WindowUnderTest {
+    WindowUnderTest()
+    {
+        client::Services services;
+        services.sounds = &sounds;
+        services.dialogs = &dialogs;
+        services.sideWindows = &side;
+        services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
+        window = std::make_unique<client::Tchat>(services);
+    }
+
+    // Queues one message and drains the queue completely.
+    void host(const QByteArray& message)
+    {
+        window->connection().receive(message + protocol::kTerminator);
+        while (window->connection().hasQueuedMessages())
+            window->connection().drainTick();
+    }
+
+    QTemporaryDir dir;
+    RecordingSounds sounds;
+    RecordingDialogs dialogs;
+    FakeSideWindows side;
+    std::unique_ptr<client::Tchat> window;
 };
 
 } // namespace clienttest

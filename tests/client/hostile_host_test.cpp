@@ -25,31 +25,14 @@ QByteArray term(const QByteArray& line)
     return line + protocol::kTerminator;
 }
 
-class HostileHost : public ::testing::Test {
+class HostileHost : public ::testing::Test, public WindowUnderTest {
 protected:
     HostileHost()
     {
-        services.sounds = &sounds;
-        services.dialogs = &dialogs;
-        services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
-        window = std::make_unique<client::Tchat>(services);
         host("CMD_sendlogininfo+2");
         host("CMD_newplayerinfo+2+Bob");
     }
-
-    void host(const QByteArray& message)
-    {
-        window->connection().receive(term(message));
-        while (window->connection().hasQueuedMessages())
-            window->connection().drainTick();
-    }
     Ui::Tchat& ui() { return window->ui(); }
-
-    QTemporaryDir dir;
-    RecordingSounds sounds;
-    RecordingDialogs dialogs;
-    client::Services services;
-    std::unique_ptr<client::Tchat> window;
 };
 
 } // namespace

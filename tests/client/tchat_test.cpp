@@ -19,24 +19,8 @@ using namespace clienttest;
 namespace {
 
 // A player window fed with host messages exactly as its socket would deliver them.
-class PlayerWindow : public ::testing::Test {
+class PlayerWindow : public ::testing::Test, public WindowUnderTest {
 protected:
-    PlayerWindow()
-    {
-        services.sounds = &sounds;
-        services.dialogs = &dialogs;
-        services.sideWindows = &side;
-        services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
-        window = std::make_unique<client::Tchat>(services);
-    }
-
-    // Queues one message and drains the queue completely.
-    void host(const QByteArray& message)
-    {
-        window->connection().receive(message + protocol::kTerminator);
-        while (window->connection().hasQueuedMessages())
-            window->connection().drainTick();
-    }
     // Logs in as `slot` with name `name`, with Ann in slot 1 when we are not slot 1.
     void loginAs(int slot, const QByteArray& name)
     {
@@ -70,13 +54,6 @@ protected:
         return block.begin().fragment().charFormat().foreground().color();
     }
     QColor textColour(QLabel* label) { return label->palette().color(QPalette::WindowText); }
-
-    QTemporaryDir dir;
-    RecordingSounds sounds;
-    RecordingDialogs dialogs;
-    FakeSideWindows side;
-    client::Services services;
-    std::unique_ptr<client::Tchat> window;
 };
 
 const QColor kMaroon(128, 0, 0);
