@@ -2,10 +2,10 @@
 // (the first connection, then the first to take a free slot 1) has the host's privileges;
 // the turns go on among those connected when slot 1 is empty.
 #include "host/hostserver.h"
+#include "net/tsock.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
 
-#include "net/tsock.h"
 #include "signalwatcher.h"
 
 #include <QCommandLineParser>

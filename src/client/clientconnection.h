@@ -1,10 +1,9 @@
 #pragma once
 
+#include "net/tsock.h"
 #include "protocol/catalogue.h"
 #include "protocol/framing.h"
 #include "protocol/receivequeue.h"
-
-#include "net/tsock.h"
 
 #include <QElapsedTimer>
 #include <QObject>

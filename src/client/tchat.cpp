@@ -3,6 +3,7 @@
 #include "client/drawingboard.h"
 #include "client/scoreboard.h"
 #include "client/settingsfile.h"
+#include "net/tsock.h"
 #include "protocol/conversion.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
@@ -10,7 +11,6 @@
 #include "ui/colours.h"
 #include "ui/pictures.h"
 
-#include "net/tsock.h"
 #include "ui_tchat.h"
 
 #include <QCloseEvent>

@@ -3,10 +3,9 @@
 #include "host/engine.h"
 #include "host/outbound.h"
 #include "host/systemrandom.h"
+#include "net/tsock.h"
 #include "protocol/framing.h"
 #include "protocol/lobby.h"
-
-#include "net/tsock.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -5,10 +5,9 @@
 //
 //   bench_tsock [rounds]     (default 5)
 
+#include "net/tsock.h"
 #include "protocol/framing.h"
 #include "protocol/message.h"
-
-#include "net/tsock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,11 +3,11 @@
 // that escape the socket layer.
 #include "client/scoreboard.h"
 #include "client/tchat.h"
+#include "net/tsock.h"
 #include "protocol/message.h"
+#include "support/eventloop.h"
 
 #include "fakeservices.h"
-#include "net/tsock.h"
-#include "support/eventloop.h"
 #include "ui_tchat.h"
 
 #include <QMenu>

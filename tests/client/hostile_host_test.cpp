@@ -4,9 +4,9 @@
 #include "client/clientconnection.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
+#include "support/eventloop.h"
 
 #include "fakeservices.h"
-#include "support/eventloop.h"
 #include "ui_tchat.h"
 
 #include <QTcpServer>

@@ -1,5 +1,4 @@
 #include "client/singleinstance.h"
-
 #include "support/eventloop.h"
 
 #include <QCoreApplication>

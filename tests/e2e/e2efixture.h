@@ -1,8 +1,7 @@
 #pragma once
 
-#include "protocol/catalogue.h"
-
 #include "e2e/desktop.h"
+#include "protocol/catalogue.h"
 #include "support/eventloop.h"
 #include "support/testbot.h"
 

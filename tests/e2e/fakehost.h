@@ -1,7 +1,6 @@
 #pragma once
 
 #include "protocol/message.h"
-
 #include "support/eventloop.h"
 
 #include <QByteArray>

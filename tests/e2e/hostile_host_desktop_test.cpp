@@ -2,10 +2,9 @@
 // host would: markup in every text, strokes of absurd width, malformed lines by the dozen,
 // and more lines than the window can handle. After each, the window must still answer
 // within a second, both to its host and to its user, with its memory bounded.
-#include "protocol/message.h"
-
 #include "e2e/e2efixture.h"
 #include "e2e/fakehost.h"
+#include "protocol/message.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 

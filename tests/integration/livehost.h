@@ -1,7 +1,6 @@
 #pragma once
 
 #include "protocol/version.h"
-
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/testbot.h"

@@ -1,7 +1,6 @@
 #include "support/testbot.h"
 
 #include "protocol/message.h"
-
 #include "support/eventloop.h"
 
 #include <sys/socket.h>

@@ -1,7 +1,6 @@
 #include "support/timedclient.h"
 
 #include "protocol/version.h"
-
 #include "support/eventloop.h"
 
 namespace support {
