@@ -146,7 +146,7 @@ void HostEngine::drainTick()
     try {
         dispatch(line.slot, entry.name, entry.payload);
     } catch (const protocol::ConversionError& e) {
-        drop(line.slot, line.text, QString::fromLatin1(e.what()));
+        drop(line.slot, line.text, protocol::printable(e.what()));
     }
 }
 
