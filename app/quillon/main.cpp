@@ -39,11 +39,15 @@ int main(int argc, char** argv)
     windows::SideWindowSet sideWindows(&window, shell);
     services.host = &host;
     services.sideWindows = &sideWindows;
-    window.setServices(services);
     sideWindows.setStartGameHandler(
         [&window](bool team, const QString& score, const QString& seconds) {
             window.startgame(team, score, seconds);
         });
+    sideWindows.setPhrasesHandler(
+        [&window](const windows::PhraseEditor::Phrases& phrases) { window.applyPhrases(phrases); });
+    ShellLinks links(shell);
+    services.links = &links;
+    window.setServices(services);
     QObject::connect(&instance, &client::SingleInstance::raiseRequested, &window, [&window] {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.show();

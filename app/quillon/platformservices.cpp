@@ -1,6 +1,7 @@
 #include "platformservices.h"
 
 #include "host/hostserver.h"
+#include "windows/shell.h"
 
 #include <QMessageBox>
 
@@ -17,4 +18,10 @@ void EmbeddedHost::start(bool solo)
 {
     m_server.setSolo(solo);
     m_server.start();
+}
+
+void ShellLinks::open(const QString& address)
+{
+    // A failure to open is not reported: the user sees no browser and may click again.
+    m_shell.open(address, QString(), QString());
 }

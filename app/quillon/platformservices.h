@@ -7,6 +7,9 @@ class QWidget;
 namespace host {
 class HostServer;
 }
+namespace windows {
+class Shell;
+}
 
 // The player window's side effects on a real desktop.
 
@@ -35,4 +38,14 @@ public:
 
 private:
     host::HostServer& m_server;
+};
+
+// Addresses from the transcript, opened by the desktop.
+class ShellLinks : public client::LinkOpener {
+public:
+    explicit ShellLinks(windows::Shell& shell) : m_shell(shell) {}
+    void open(const QString& address) override;
+
+private:
+    windows::Shell& m_shell;
 };

@@ -96,6 +96,11 @@ bool ClientConnection::send(protocol::MessageId id, const protocol::Fields& fiel
     return true;
 }
 
+void ClientConnection::sendUnchecked(protocol::MessageId id, const protocol::Fields& fields)
+{
+    m_sock.send(protocol::buildMessage(id, fields));
+}
+
 void ClientConnection::sockInfo(SocketInfo, const QString& text)
 {
     if (text == QLatin1String("Socket Closed"))

@@ -55,6 +55,10 @@ public:
 
     // Sends when the socket has a connection; returns whether it did.
     bool send(protocol::MessageId id, const protocol::Fields& fields);
+    // Hands the message to the socket without asking: while connecting it waits there and
+    // goes out once connected; before the connection was ever opened the socket refuses it
+    // with net::ESockException ("Send - Socket Not Connected").
+    void sendUnchecked(protocol::MessageId id, const protocol::Fields& fields);
 
     // Bytes as the socket delivers them (also the seam for tests).
     void receive(QByteArrayView bytes);

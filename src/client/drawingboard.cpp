@@ -2,6 +2,7 @@
 
 #include "ui/colours.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -62,10 +63,15 @@ void drawClipped(QPainter& painter, QPoint from, QPoint to, int width)
     const QRectF area(-margin, -margin, DrawingBoard::kWidth + 2 * margin,
                       DrawingBoard::kHeight + 2 * margin);
     QLineF line(from, to);
-    if (area.contains(line.p1()) && area.contains(line.p2()))
+    if (from == to) {
+        // A line of no length is a dot of the pen's width (Qt draws nothing for it).
+        if (area.contains(line.p1()))
+            painter.drawPoint(from);
+    } else if (area.contains(line.p1()) && area.contains(line.p2())) {
         painter.drawLine(from, to); // the common case: the end points as given
-    else if (clip(line, area))
+    } else if (clip(line, area)) {
         painter.drawLine(line);
+    }
 }
 
 QPen strokePen(protocol::ColourValue colour, int width)
@@ -82,6 +88,8 @@ DrawingBoard::DrawingBoard(QWidget* parent)
     m_picture.fill(Qt::white);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(kWidth, kHeight);
+    // A stroke is closed by the next movement over the board, button held or not.
+    setMouseTracking(true);
 }
 
 void DrawingBoard::penDown(protocol::ColourValue colour, int width, QPoint at)
@@ -120,6 +128,21 @@ void DrawingBoard::wipe()
 {
     m_picture.fill(Qt::white);
     update();
+}
+
+void DrawingBoard::mousePressEvent(QMouseEvent* event)
+{
+    Q_EMIT pressed(event->position().toPoint(), event->button());
+}
+
+void DrawingBoard::mouseMoveEvent(QMouseEvent* event)
+{
+    Q_EMIT moved(event->position().toPoint(), event->buttons());
+}
+
+void DrawingBoard::mouseReleaseEvent(QMouseEvent* event)
+{
+    Q_EMIT released(event->position().toPoint());
 }
 
 void DrawingBoard::paintEvent(QPaintEvent* event)

@@ -37,8 +37,18 @@ public:
     const QImage& picture() const { return m_picture; }
     QSize sizeHint() const override { return {kWidth, kHeight}; }
 
+Q_SIGNALS:
+    // The mouse on the board, in board pixels; movements are told with or without a button
+    // held, and also outside the board while a button pressed on it is held.
+    void pressed(QPoint at, Qt::MouseButton button);
+    void moved(QPoint at, Qt::MouseButtons buttons);
+    void released(QPoint at);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QImage m_picture;

@@ -1,5 +1,6 @@
 #include "client/guesspanel.h"
 
+#include "client/clientconnection.h"
 #include "client/roster.h"
 #include "protocol/fieldreader.h"
 #include "protocol/windows1252.h"
@@ -14,11 +15,20 @@ using protocol::FieldReader;
 using protocol::fromWindows1252;
 
 GuessPanel::GuessPanel(const Widgets& widgets, const ClientState& state, const Roster& roster,
-                       QObject* parent)
-    : QObject(parent), m_w(widgets), m_state(state), m_roster(roster)
+                       ClientConnection& connection, QObject* parent)
+    : QObject(parent), m_w(widgets), m_state(state), m_roster(roster), m_connection(connection)
 {
     m_w.myGuesses->setMaximumBlockCount(kMaxLines);
     m_w.drawerGuesses->setMaximumBlockCount(kMaxLines);
+    connect(m_w.entry, &QLineEdit::returnPressed, this, &GuessPanel::sendGuess);
+}
+
+void GuessPanel::sendGuess()
+{
+    if (m_state.connected)
+        m_connection.send(protocol::MessageId::Answer,
+                          {m_state.mySlot, protocol::toWindows1252(m_w.entry->text())});
+    m_w.entry->clear();
 }
 
 void GuessPanel::startGame()

@@ -10,6 +10,7 @@ class QPlainTextEdit;
 
 namespace client {
 
+class ClientConnection;
 class Roster;
 
 // Guessing: the guess entry under the board with the guesses as a guesser sees them, and
@@ -28,7 +29,7 @@ public:
     static constexpr int kMaxLines = 500;
 
     GuessPanel(const Widgets& widgets, const ClientState& state, const Roster& roster,
-               QObject* parent = nullptr);
+               ClientConnection& connection, QObject* parent = nullptr);
 
     // A new game and the end of a turn put the entry away; a turn shows it to guessers.
     void startGame();
@@ -40,9 +41,13 @@ public:
     void veryClose(const QByteArray& payload);
 
 private:
+    // Enter in the guess entry: the guess goes out as typed, an empty one too.
+    void sendGuess();
+
     Widgets m_w;
     const ClientState& m_state;
     const Roster& m_roster;
+    ClientConnection& m_connection;
 };
 
 } // namespace client

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 // The player window's side effects sit behind these small interfaces, handed in at
 // construction, so the window can be driven on the offscreen platform by tests.
 namespace client {
@@ -32,6 +34,15 @@ public:
     virtual QString timePerTurnText() const = 0;
     virtual void showHelp() = 0;
     virtual void showAbout() = 0;
+    // The quick-phrase editor, filled with the buttons' phrases.
+    virtual void showPhraseEditor(const std::array<QString, 9>& phrases) = 0;
+};
+
+// Opens an address from the transcript with the desktop's program for it.
+class LinkOpener {
+public:
+    virtual ~LinkOpener() = default;
+    virtual void open(const QString& address) = 0;
 };
 
 // The host engine a hosting copy switches on; the program beside the window owns it.
@@ -48,6 +59,7 @@ struct Services {
     Dialogs* dialogs = nullptr;
     SideWindows* sideWindows = nullptr;
     HostSwitch* host = nullptr;
+    LinkOpener* links = nullptr;
     // The settings file shared with the lobby (kSettingsFileName beside the executable).
     QString settingsPath;
 };

@@ -61,49 +61,55 @@ ScoreBoard& Tchat::scoreBoard()
 void Tchat::setUpParts()
 {
     Ui::Tchat& u = *m_ui;
+    m_connection = new ClientConnection(*this, this);
     m_transcript = std::make_unique<ChatView>(u.mainchat);
     m_roster = new Roster(m_state, *m_transcript, m_sounds, this);
-    m_chat = new ChatPanel({u.mainchat,
-                            u.mychat,
-                            {u.b_phrase1, u.b_phrase2, u.b_phrase3, u.b_phrase4, u.b_phrase5,
-                             u.b_phrase6, u.b_phrase7, u.b_phrase8, u.b_phrase9},
-                            u.b_phrase10},
-                           *m_transcript, *m_roster, m_sounds, this);
+    m_chat =
+        new ChatPanel({u.mainchat,
+                       u.mychat,
+                       {u.b_phrase1, u.b_phrase2, u.b_phrase3, u.b_phrase4, u.b_phrase5,
+                        u.b_phrase6, u.b_phrase7, u.b_phrase8, u.b_phrase9},
+                       u.b_phrase10,
+                       u.ScrollChatOff1},
+                      *m_transcript, m_state, *m_roster, m_sounds, *m_connection, m_services, this);
     u.panel_score->follow(*m_roster);
-    m_turn = new TurnPanel({u.label_fullanswer,
-                            u.label_answer,
-                            u.image_cat,
-                            u.playtoscore,
-                            u.timeperturn,
-                            u.label_timer,
-                            u.image_timer,
-                            u.button_pass,
-                            u.button_start,
-                            u.panel_pickcatagory,
-                            u.label_pickcatagory,
-                            u.label_pickcatagory1,
-                            {u.button_cat0, u.button_cat1, u.button_cat2, u.button_cat3,
-                             u.button_cat4, u.button_cat5, u.button_cat6},
-                            u.panel_winner1,
-                            u.image_winner,
-                            u.label_winner},
-                           m_state, *m_roster, *m_transcript, m_sounds, m_services, this);
-    m_board = new BoardPanel(
-        {u.image_main, u.panel_toolbar, u.ColorButton, u.penw, u.UpDown1, u.clear}, m_state, this);
+    m_turn =
+        new TurnPanel({u.label_fullanswer,
+                       u.label_answer,
+                       u.image_cat,
+                       u.playtoscore,
+                       u.timeperturn,
+                       u.label_timer,
+                       u.image_timer,
+                       u.button_pass,
+                       u.button_start,
+                       u.panel_pickcatagory,
+                       u.label_pickcatagory,
+                       u.label_pickcatagory1,
+                       {u.button_cat0, u.button_cat1, u.button_cat2, u.button_cat3, u.button_cat4,
+                        u.button_cat5, u.button_cat6},
+                       u.panel_winner1,
+                       u.image_winner,
+                       u.label_winner},
+                      m_state, *m_roster, *m_transcript, m_sounds, m_services, *m_connection, this);
+    m_board =
+        new BoardPanel({u.image_main, u.panel_toolbar, u.ColorButton, u.penw, u.UpDown1, u.clear},
+                       m_state, *m_connection, this);
     m_guesses = new GuessPanel(
         {u.panel_answer, u.label_typeanswers, u.edit_answer, u.memo_myguessed, u.memo_guessed},
-        m_state, *m_roster, this);
-    m_connection = new ClientConnection(*this, this);
+        m_state, *m_roster, *m_connection, this);
 
     m_roster->setOnOwnArrival([this] { loadinifile(); });
     m_roster->setOnOwnDeparture([this] { closeSoon(); });
     // The tick follows the host's answer, not the click.
     m_roster->setOnOwnWatching([this](bool watching) { m_ui->JustWatch1->setChecked(watching); });
+    m_chat->setOnError([this](const QString& text) { inform(text); });
     connect(m_turn, &TurnPanel::categoryChosen, this, [this](int category) {
         m_connection->send(MessageId::PickCategoryToHost, {m_state.mySlot, category});
     });
     connect(m_turn, &TurnPanel::startClicked, this, &Tchat::buttonStartClick);
     connect(m_turn, &TurnPanel::gameOver, this, [this] { m_ui->StartGame1->setEnabled(true); });
+    connect(m_board, &BoardPanel::touched, m_turn, &TurnPanel::hidePass);
     connect(u.panel_score, &ScoreBoard::removeRequested, this, &Tchat::kicking);
     connect(u.panel_score, &ScoreBoard::watchRequested, this, &Tchat::sendJustWatch);
     connect(m_connection, &ClientConnection::closed, this, &Tchat::closeSoon);
@@ -136,9 +142,11 @@ void Tchat::setUpMenus()
     });
     connect(u.ActionColor1, &QAction::triggered, this,
             [this] { m_chat->chooseActionColour(this); });
-    connect(u.ScrollChatOff1, &QAction::toggled, this,
-            [this](bool on) { m_transcript->setScrollLocked(on); });
-    connect(u.ClearMainChat1, &QAction::triggered, u.mainchat, &QTextEdit::clear);
+    connect(u.ClearMainChat1, &QAction::triggered, m_chat, &ChatPanel::clearTranscript);
+    connect(u.PhraseLists1, &QAction::triggered, this, [this] {
+        if (m_services.sideWindows)
+            m_services.sideWindows->showPhraseEditor(m_chat->phrases());
+    });
     connect(u.ResetScreenLocation1, &QAction::triggered, this,
             [this] { placeAt(kDefaultGeometry); });
     connect(u.JustWatch1, &QAction::triggered, this, [this](bool checked) {
@@ -313,6 +321,16 @@ void Tchat::kicking(int slot)
         m_connection->send(MessageId::KickHim, {m_state.mySlot, slot});
 }
 
+void Tchat::applyPhrases(const std::array<QString, ChatPanel::kPhrases>& phrases)
+{
+    m_chat->setPhrases(phrases);
+    std::array<QByteArray, kPhraseCount> stored;
+    for (size_t n = 0; n < stored.size(); ++n)
+        stored[n] = protocol::toWindows1252(phrases[n]);
+    if (const auto error = writePhrases(m_services.settingsPath, stored))
+        inform(*error);
+}
+
 void Tchat::handleMessage(MessageId id, const QByteArray& payload)
 {
     switch (id) {
@@ -354,6 +372,7 @@ void Tchat::handleMessage(MessageId id, const QByteArray& payload)
     case MessageId::Guessed:
         return m_guesses->guessed(payload);
     case MessageId::PickCategory:
+        m_board->pickCategory();
         return m_ui->panel_score->pointTo(m_turn->pickCategory(payload));
     case MessageId::MyGuessed:
         return m_guesses->myGuessed(payload);
@@ -423,7 +442,7 @@ void Tchat::loadinifile()
     m_snapCount = s.snapCount;
     m_chat->setTextColour(s.textColour);
     m_chat->setActionColour(s.actionColour);
-    m_chat->setPhrases(s.phrases);
+    m_chat->loadPhrases(s.phrases);
     m_ui->PlaySounds1->setChecked(s.playSounds);
     m_ui->PlayChatterSounds1->setChecked(s.chatterSounds);
 }

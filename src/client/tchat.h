@@ -47,6 +47,8 @@ public:
     // The game start dialog's "Start Game".
     void startgame(bool team, const QString& playToScore, const QString& timePerTurn);
     void kicking(int slot);
+    // The phrase editor's "Done": the buttons take the nine phrases, which are stored.
+    void applyPhrases(const std::array<QString, ChatPanel::kPhrases>& phrases);
 
     void loadinifile();
     void saveinifile();

@@ -1,5 +1,6 @@
 #include "client/turnpanel.h"
 
+#include "client/clientconnection.h"
 #include "client/roster.h"
 #include "protocol/conversion.h"
 #include "protocol/fieldreader.h"
@@ -27,9 +28,9 @@ constexpr int kCategories = 7;
 
 TurnPanel::TurnPanel(const Widgets& widgets, ClientState& state, const Roster& roster,
                      ChatView& chat, const EventSounds& sounds, const Services& services,
-                     QObject* parent)
+                     ClientConnection& connection, QObject* parent)
     : QObject(parent), m_w(widgets), m_state(state), m_roster(roster), m_chat(chat),
-      m_sounds(sounds), m_services(services)
+      m_sounds(sounds), m_services(services), m_connection(connection)
 {
     QList<QPixmap> frames;
     for (int f = 1; f <= 5; ++f)
@@ -54,6 +55,7 @@ TurnPanel::TurnPanel(const Widgets& widgets, ClientState& state, const Roster& r
     m_w.pass->setIcon(QIcon(ui::picture(QStringLiteral("pass"), {16, 16})));
 
     connect(m_w.start, &QPushButton::clicked, this, &TurnPanel::startClicked);
+    connect(m_w.pass, &QPushButton::clicked, this, &TurnPanel::passClick);
     m_timer2.setInterval(1000);
     connect(&m_timer2, &QTimer::timeout, this, &TurnPanel::clockTick);
 }
@@ -122,6 +124,19 @@ void TurnPanel::categoryClicked(int category)
     }
     if (m_state.connected)
         Q_EMIT categoryChosen(category);
+}
+
+void TurnPanel::hidePass()
+{
+    m_w.pass->hide();
+}
+
+void TurnPanel::passClick()
+{
+    if (m_state.mySlot == m_state.currentDrawer && m_state.connected)
+        m_connection.send(protocol::MessageId::Pass, {m_state.mySlot});
+    // A drawer passes once per turn.
+    m_w.pass->hide();
 }
 
 bool TurnPanel::startTheGame(const QByteArray& payload)
@@ -261,8 +276,11 @@ void TurnPanel::passed(const QByteArray& payload)
 {
     const qint32 slot = FieldReader(payload).nextInt();
     m_sounds.play("pass");
-    m_chat.addLine(m_roster.rowName(slot) +
-                       QStringLiteral(" has bought a different phrase for one point."),
+    // A spectator taking a turn has no row; the notice names its slot then.
+    QString name = m_roster.rowName(slot);
+    if (name.isEmpty())
+        name = QStringLiteral("Slot %1").arg(slot);
+    m_chat.addLine(name + QStringLiteral(" has bought a different phrase for one point."),
                    kNoticeColour);
 }
 

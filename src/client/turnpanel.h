@@ -22,6 +22,7 @@ class AnimatedImage;
 
 namespace client {
 
+class ClientConnection;
 class Roster;
 
 // The turn as the window shows it: the phrase line (drawer only) and the answer line, the
@@ -52,7 +53,11 @@ public:
 
     // `services` belongs to the window and may be completed after construction.
     TurnPanel(const Widgets& widgets, ClientState& state, const Roster& roster, ChatView& chat,
-              const EventSounds& sounds, const Services& services, QObject* parent = nullptr);
+              const EventSounds& sounds, const Services& services, ClientConnection& connection,
+              QObject* parent = nullptr);
+
+    // Once the drawer has touched the board, passing is no longer offered.
+    void hidePass();
 
     // Message handlers; each takes the payload after the message name and its "+", and
     // returns what the other parts of the window need of it.
@@ -87,6 +92,7 @@ private:
     void hideWinner();
     void releaseCategoryButtons();
     void categoryClicked(int category);
+    void passClick();
     // Shows and remembers the announced seconds per turn (120 when unreadable).
     void showTurnTime(const QByteArray& field);
     void turnEnded(const QString& drawerName);
@@ -98,6 +104,7 @@ private:
     ChatView& m_chat;
     const EventSounds& m_sounds;
     const Services& m_services;
+    ClientConnection& m_connection;
     DisplayClock m_clock;
     QTimer m_timer2;
     int m_turnSeconds = 0; // announced by the host; 0 until then

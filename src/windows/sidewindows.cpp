@@ -11,7 +11,8 @@ namespace windows {
 
 SideWindowSet::SideWindowSet(QWidget* mainWindow, Shell& shell, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow), help_(new HelpWindow(shell, mainWindow)),
-      about_(new AboutWindow(shell, mainWindow)), gameStart_(new GameStartDialog(mainWindow))
+      about_(new AboutWindow(shell, mainWindow)), gameStart_(new GameStartDialog(mainWindow)),
+      phrases_(new PhraseEditor(mainWindow))
 {
     connect(help_, &HelpWindow::aboutRequested, this, &SideWindowSet::showAbout);
 }
@@ -19,6 +20,7 @@ SideWindowSet::SideWindowSet(QWidget* mainWindow, Shell& shell, QObject* parent)
 SideWindowSet::~SideWindowSet()
 {
     // Windows the main window has not deleted yet go with this set.
+    delete phrases_;
     delete gameStart_;
     delete about_;
     delete help_;
@@ -43,6 +45,20 @@ void SideWindowSet::showHelp()
 void SideWindowSet::showAbout()
 {
     present(about_);
+}
+
+void SideWindowSet::showPhraseEditor(const std::array<QString, 9>& phrases)
+{
+    if (!phrases_)
+        return;
+    phrases_->fill(phrases);
+    present(phrases_);
+}
+
+void SideWindowSet::setPhrasesHandler(PhraseEditor::DoneHandler handler)
+{
+    if (phrases_)
+        phrases_->setDoneHandler(std::move(handler));
 }
 
 void SideWindowSet::setStartGameHandler(GameStartDialog::StartHandler handler)

@@ -37,6 +37,11 @@ public:
     QString timePerTurnText() const override { return timePerTurn; }
     void showHelp() override { ++helpShown; }
     void showAbout() override { ++aboutShown; }
+    void showPhraseEditor(const std::array<QString, 9>& phrases) override
+    {
+        editorPhrases = phrases;
+    }
+    std::array<QString, 9> editorPhrases;
     int gameStartShown = 0;
     int helpShown = 0;
     int aboutShown = 0;
