@@ -211,8 +211,11 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
         const protocol::Fields f = readMessage(MessageId::PickCategoryToHost, payload);
         return m_game.pickCategory(f.integer(0), f.integer(1));
     }
-    case MessageId::Pass:
-        return m_game.pass(protocol::toInt(payload));
+    case MessageId::Pass: {
+        const QByteArray before = m_game.phrase();
+        m_game.pass(protocol::toInt(payload));
+        return logPhrase(before);
+    }
     case MessageId::JustWatch:
         return justWatch(payload);
     case MessageId::PlayASoundToHost:
@@ -220,6 +223,22 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
     default:
         return;
     }
+}
+
+void HostEngine::clockTick()
+{
+    const QByteArray before = m_game.phrase();
+    m_game.clockTick();
+    logPhrase(before);
+}
+
+void HostEngine::logPhrase(const QByteArray& before)
+{
+    if (m_game.phrase() != before && !m_game.phrase().isEmpty())
+        m_out.log(QStringLiteral("slot %1 draws \"%2\" (category %3)")
+                      .arg(m_game.drawer())
+                      .arg(protocol::printable(m_game.phrase(), protocol::kMaxEntryLength))
+                      .arg(m_game.category()));
 }
 
 void HostEngine::receivedLoginInfo(int origin, const QByteArray& payload)

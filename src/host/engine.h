@@ -57,7 +57,7 @@ public:
     // Handles at most one queued line.
     void drainTick();
     bool hasQueuedLines() const { return !m_queue.isEmpty(); }
-    void clockTick() { m_game.clockTick(); }
+    void clockTick();
     bool clockRunning() const { return m_game.clockRunning(); }
     quint64 clockStarts() const { return m_game.clockStarts(); }
 
@@ -87,6 +87,8 @@ private:
     void justWatch(const QByteArray& payload);
     void playASound(const QByteArray& payload);
     void refreshPlayerList();
+    // Tells the operator which phrase the drawer now has, when it changed.
+    void logPhrase(const QByteArray& before);
 
     Outbound& m_out;
     Options m_options;
