@@ -6,8 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-
 namespace {
 
 QByteArray longestClipName()
@@ -50,7 +48,7 @@ void BM_DecodeLongestClip(benchmark::State& state)
     state.SetLabel(name.toStdString());
     state.counters["frames"] = double(frames);
 }
-BENCHMARK(BM_DecodeLongestClip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeLongestClip)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
