@@ -4,6 +4,7 @@
 #include "client/singleinstance.h"
 #include "client/tchat.h"
 #include "host/hostserver.h"
+#include "media/clipplayer.h"
 #include "protocol/version.h"
 #include "windows/shell.h"
 #include "windows/sidewindows.h"
@@ -24,7 +25,8 @@ int main(int argc, char** argv)
         return 0; // the running copy has been asked to come to the front
 
     MessageBoxDialogs dialogs;
-    NoSounds sounds;
+    media::ClipPlayer player;
+    ClipSounds sounds(player);
     client::Services services;
     services.dialogs = &dialogs;
     services.sounds = &sounds;

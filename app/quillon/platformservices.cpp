@@ -1,6 +1,7 @@
 #include "platformservices.h"
 
 #include "host/hostserver.h"
+#include "media/clipplayer.h"
 #include "windows/shell.h"
 
 #include <QMessageBox>
@@ -24,4 +25,9 @@ void ShellLinks::open(const QString& address)
 {
     // A failure to open is not reported: the user sees no browser and may click again.
     m_shell.open(address, QString(), QString());
+}
+
+void ClipSounds::play(const QByteArray& name)
+{
+    m_player.play(name);
 }

@@ -7,6 +7,9 @@ class QWidget;
 namespace host {
 class HostServer;
 }
+namespace media {
+class ClipPlayer;
+}
 namespace windows {
 class Shell;
 }
@@ -23,11 +26,14 @@ private:
     QWidget* m_parent = nullptr;
 };
 
-// Sound playback arrives with the chat and sounds of the window; until then the game is
-// silent, as it is on a machine without an audio device.
-class NoSounds : public client::SoundPlayer {
+// The program's clips, played one at a time; silent without an audio output.
+class ClipSounds : public client::SoundPlayer {
 public:
-    void play(const QByteArray&) override {}
+    explicit ClipSounds(media::ClipPlayer& player) : m_player(player) {}
+    void play(const QByteArray& name) override;
+
+private:
+    media::ClipPlayer& m_player;
 };
 
 // The host engine inside this program, switched on when the window hosts.
