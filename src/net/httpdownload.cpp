@@ -1,16 +1,10 @@
 #include "net/httpdownload.h"
 
-#include <QEventLoop>
-#include <QIODevice>
-#include <QSocketNotifier>
-#include <QTimer>
+#include "net/curldriver.h"
 
-#include <algorithm>
-#include <climits>
+#include <QIODevice>
+
 #include <curl/curl.h>
-#include <map>
-#include <memory>
-#include <vector>
 
 namespace net {
 
@@ -29,80 +23,54 @@ constexpr long kStallSeconds = 60;
 // A status line is the server's text; only this much of it goes into an error.
 constexpr qsizetype kMaxStatusInError = 200;
 
-bool curlReady()
-{
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
-
 } // namespace
 
 // Everything one get() needs, on its stack. It is not part of the object because a slot may
 // destroy the object in the middle of the transfer: curl must then still be wound down, and
 // that is done here, after the nested loop has returned, never inside one of curl's callbacks.
 struct HttpDownload::Transfer {
-    Transfer(HttpDownload* o, QIODevice& s) : owner(o), sink(s)
-    {
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [this] { drive(CURL_SOCKET_TIMEOUT, 0); });
-    }
+    Transfer(HttpDownload* o, QIODevice& s) : owner(o), sink(s) {}
 
     ~Transfer()
     {
-        if (multi && easy)
-            curl_multi_remove_handle(multi, easy);
+        // The driver has detached the handle from curl's multi interface by now.
         if (easy)
             curl_easy_cleanup(easy);
-        if (multi)
-            curl_multi_cleanup(multi);
         curl_slist_free_all(headers);
     }
 
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
-    bool start(const QString& url);
-    void drive(curl_socket_t socket, int events);
-    void watch(curl_socket_t socket, int what);
+    bool setUp(const QString& url);
+    void stop()
+    {
+        aborted = true;
+        driver.stop();
+    }
 
     // The owner has been destroyed or has aborted: whatever curl still delivers is refused.
     bool stopping() const { return !owner || aborted; }
 
     static size_t onHeader(char* data, size_t size, size_t count, void* user);
     static size_t onBody(char* data, size_t size, size_t count, void* user);
-    static int onSocket(CURL*, curl_socket_t socket, int what, void* user, void*);
-    static int onTimer(CURLM*, long timeoutMs, void* user);
 
     HttpDownload* owner; // null once the owner has been destroyed
     QIODevice& sink;
-    QEventLoop loop;
-    QTimer timer;
-    CURLM* multi = nullptr;
+    CurlDriver driver;
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
-
-    struct Watch {
-        std::unique_ptr<QSocketNotifier> read;
-        std::unique_ptr<QSocketNotifier> write;
-    };
-    std::map<curl_socket_t, Watch> watches;
-    // Notifiers of sockets curl has let go. They are only disabled, since one of them may be
-    // the one whose signal is being delivered, and freed with the transfer.
-    std::vector<std::unique_ptr<QSocketNotifier>> retired;
 
     bool inBody = false;
     bool headStarts = true; // the next header line is a status line
     QByteArray statusLine;
     bool aborted = false;
-    bool finished = false;
-    CURLcode result = CURLE_OK;
     QString failure; // our own reason, which wins over curl's
     char curlError[CURL_ERROR_SIZE] = {};
 };
 
-bool HttpDownload::Transfer::start(const QString& url)
+bool HttpDownload::Transfer::setUp(const QString& url)
 {
-    multi = curl_multi_init();
     easy = curl_easy_init();
     for (const char* line : {kUserAgent, kAccept}) {
         curl_slist* longer = curl_slist_append(headers, line);
@@ -112,7 +80,7 @@ bool HttpDownload::Transfer::start(const QString& url)
         }
         headers = longer;
     }
-    if (!multi || !easy) {
+    if (!easy) {
         failure = QStringLiteral("Cannot start the download: libcurl did not initialize");
         return false;
     }
@@ -150,67 +118,7 @@ bool HttpDownload::Transfer::start(const QString& url)
         return false;
     }
 
-    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Transfer::onSocket);
-    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Transfer::onTimer);
-    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
-    // Adding asks for a timer of 0 ms, whose timeout starts the transfer from the loop.
-    const CURLMcode added = curl_multi_add_handle(multi, easy);
-    if (added != CURLM_OK) {
-        failure = QStringLiteral("Cannot start the download: %1")
-                      .arg(QString::fromUtf8(curl_multi_strerror(added)));
-        return false;
-    }
     return true;
-}
-
-void HttpDownload::Transfer::drive(curl_socket_t socket, int events)
-{
-    if (finished)
-        return;
-    int running = 0;
-    const CURLMcode code = curl_multi_socket_action(multi, socket, events, &running);
-    if (code != CURLM_OK) {
-        failure =
-            QStringLiteral("Download failed: %1").arg(QString::fromUtf8(curl_multi_strerror(code)));
-        finished = true;
-    }
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-        if (message->msg == CURLMSG_DONE) {
-            result = message->data.result;
-            finished = true;
-        }
-    }
-    if (finished || stopping())
-        loop.quit();
-}
-
-void HttpDownload::Transfer::watch(curl_socket_t socket, int what)
-{
-    if (what == CURL_POLL_REMOVE) {
-        const auto found = watches.find(socket);
-        if (found == watches.end())
-            return;
-        for (std::unique_ptr<QSocketNotifier>* notifier :
-             {&found->second.read, &found->second.write}) {
-            (*notifier)->setEnabled(false);
-            retired.push_back(std::move(*notifier));
-        }
-        watches.erase(found);
-        return;
-    }
-    Watch& w = watches[socket];
-    if (!w.read) {
-        w.read = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
-        w.write = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
-        QObject::connect(w.read.get(), &QSocketNotifier::activated,
-                         [this, socket] { drive(socket, CURL_CSELECT_IN); });
-        QObject::connect(w.write.get(), &QSocketNotifier::activated,
-                         [this, socket] { drive(socket, CURL_CSELECT_OUT); });
-    }
-    w.read->setEnabled((what & CURL_POLL_IN) != 0);
-    w.write->setEnabled((what & CURL_POLL_OUT) != 0);
 }
 
 size_t HttpDownload::Transfer::onHeader(char* data, size_t size, size_t count, void* user)
@@ -270,22 +178,6 @@ size_t HttpDownload::Transfer::onBody(char* data, size_t size, size_t count, voi
     return t->stopping() ? 0 : length;
 }
 
-int HttpDownload::Transfer::onSocket(CURL*, curl_socket_t socket, int what, void* user, void*)
-{
-    static_cast<Transfer*>(user)->watch(socket, what);
-    return 0;
-}
-
-int HttpDownload::Transfer::onTimer(CURLM*, long timeoutMs, void* user)
-{
-    auto* t = static_cast<Transfer*>(user);
-    if (timeoutMs < 0)
-        t->timer.stop();
-    else
-        t->timer.start(static_cast<int>(std::min<long>(timeoutMs, INT_MAX)));
-    return 0;
-}
-
 HttpDownload::HttpDownload(QObject* parent) : QObject(parent) {}
 
 HttpDownload::~HttpDownload()
@@ -294,7 +186,7 @@ HttpDownload::~HttpDownload()
     // returns without coming back here.
     if (m_transfer) {
         m_transfer->owner = nullptr;
-        m_transfer->loop.quit();
+        m_transfer->stop();
     }
 }
 
@@ -311,33 +203,30 @@ bool HttpDownload::get(const QString& url, QIODevice& sink)
                                  "writing");
         return false;
     }
-    if (!curlReady()) {
-        m_error = QStringLiteral("Cannot start the download: libcurl did not initialize");
-        return false;
-    }
-
     Transfer transfer(this, sink);
-    if (!transfer.start(url)) {
+    if (!transfer.setUp(url)) {
         m_error = transfer.failure;
         return false;
     }
     m_transfer = &transfer;
-    transfer.loop.exec();
+    const std::optional<CURLcode> result = transfer.driver.run(transfer.easy);
     if (!transfer.owner)
-        return false;
+        return false; // destroyed while waiting: nothing of this object may be touched
     m_transfer = nullptr;
 
     if (transfer.aborted)
         m_error = QStringLiteral("The download was stopped");
     else if (!transfer.failure.isEmpty())
         m_error = transfer.failure;
-    else if (!transfer.finished)
+    else if (transfer.driver.multiError() != CURLM_OK)
+        m_error = QStringLiteral("Download failed: %1")
+                      .arg(QString::fromUtf8(curl_multi_strerror(transfer.driver.multiError())));
+    else if (!result)
         // Every event loop was told to quit: the application is closing.
         m_error = QStringLiteral("The download was interrupted");
-    else if (transfer.result != CURLE_OK)
-        m_error =
-            QString::fromUtf8(transfer.curlError[0] != '\0' ? transfer.curlError
-                                                            : curl_easy_strerror(transfer.result));
+    else if (*result != CURLE_OK)
+        m_error = QString::fromUtf8(transfer.curlError[0] != '\0' ? transfer.curlError
+                                                                  : curl_easy_strerror(*result));
     else if (!transfer.inBody)
         m_error = QStringLiteral("The server's answer ended inside its head");
     return m_error.isEmpty();
@@ -345,10 +234,8 @@ bool HttpDownload::get(const QString& url, QIODevice& sink)
 
 void HttpDownload::abort()
 {
-    if (m_transfer) {
-        m_transfer->aborted = true;
-        m_transfer->loop.quit();
-    }
+    if (m_transfer)
+        m_transfer->stop();
 }
 
 } // namespace net

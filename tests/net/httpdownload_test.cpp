@@ -13,6 +13,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <ctime>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -277,6 +278,115 @@ TEST(HttpDownload, AbortEndsTheTransferSoonAndKeepsThePartReceived)
         EXPECT_FALSE(download->get(again.url(), sink));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(watch.isNull());
+    }
+}
+
+// The window may be closed, and its download deleted outright, at any moment: from inside a
+// slot while curl is delivering data, or while curl waits on a silent server. get() returns
+// false and touches nothing of the deleted object (the sanitized build checks the latter).
+TEST(HttpDownload, DeletingTheDownloadWhileItRunsEndsItAndKeepsThePart)
+{
+    Server server;
+    server.body = randomBody(256 * 1024);
+    server.head = okHead(server.body.size());
+    server.stallAt = 64 * 1024;
+    {
+        SCOPED_TRACE("deleted inside a bodyData slot");
+        auto* download = new HttpDownload;
+        qint64 told = 0;
+        QObject::connect(download, &HttpDownload::bodyData, [&](qint64 count) {
+            told = count;
+            delete download;
+        });
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        EXPECT_FALSE(download->get(server.url(), sink));
+        EXPECT_GT(told, 0);
+        EXPECT_EQ(sink.data(), server.body.left(told));
+    }
+    {
+        SCOPED_TRACE("deleted by a timer while the server is silent");
+        Server stalled;
+        stalled.body = server.body;
+        stalled.head = server.head;
+        stalled.stallAt = server.stallAt;
+        auto* download = new HttpDownload;
+        QObject::connect(download, &HttpDownload::bodyData, [&](qint64 count) {
+            if (count == stalled.stallAt)
+                QTimer::singleShot(50, [download] { delete download; });
+        });
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(download->get(stalled.url(), sink));
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(sink.data(), stalled.body.left(stalled.stallAt));
+    }
+}
+
+qint64 threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Runs the event loop for `ms`, as a message box or a processEvents() call in a slot would.
+void runInnerLoop(int ms)
+{
+    QEventLoop inner;
+    QTimer::singleShot(ms, &inner, &QEventLoop::quit);
+    inner.exec();
+}
+
+// curl cannot be re-entered from its callbacks, yet a slot may run the event loop while the
+// data it was told about is still inside one: the transfer waits for the slot, without
+// burning the processor meanwhile, and goes on after it; a Stop pressed in there still works.
+TEST(HttpDownload, SlotsThatRunTheEventLoopNeitherBreakNorSpinTheDownload)
+{
+    {
+        SCOPED_TRACE("an inner loop on every block");
+        Server server;
+        server.body = randomBody(256 * 1024);
+        server.head = okHead(server.body.size());
+        HttpDownload download;
+        int blocks = 0;
+        qint64 innerCpuMs = 0;
+        QObject::connect(&download, &HttpDownload::bodyData, [&] {
+            ++blocks;
+            const qint64 before = threadCpuMs();
+            runInnerLoop(blocks == 1 ? 300 : 2);
+            if (blocks == 1)
+                innerCpuMs = threadCpuMs() - before;
+        });
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(download.get(server.url(), sink)) << download.error().toStdString();
+        EXPECT_EQ(sink.data(), server.body);
+        EXPECT_GT(blocks, 5);
+        EXPECT_LT(innerCpuMs, 150) << "the event loop spun while the slot waited";
+    }
+    {
+        SCOPED_TRACE("Stop pressed while a slot's inner loop runs");
+        Server server;
+        server.body = randomBody(256 * 1024);
+        server.head = okHead(server.body.size());
+        HttpDownload download;
+        qint64 toldBeforeStop = -1;
+        QObject::connect(&download, &HttpDownload::bodyData, [&](qint64 count) {
+            if (toldBeforeStop >= 0)
+                return;
+            toldBeforeStop = count;
+            QTimer::singleShot(100, &download, &HttpDownload::abort);
+            runInnerLoop(200);
+        });
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        EXPECT_FALSE(download.get(server.url(), sink));
+        EXPECT_TRUE(download.error().contains(u"stopped")) << download.error().toStdString();
+        EXPECT_EQ(download.received(), toldBeforeStop);
+        EXPECT_EQ(sink.data(), server.body.left(toldBeforeStop));
     }
 }
 
