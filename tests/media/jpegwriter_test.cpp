@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QScopeGuard>
@@ -12,7 +13,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
+#include <utility>
 
 namespace {
 
@@ -56,6 +59,27 @@ std::optional<Frame> frameOf(const QByteArray& jpeg)
             return Frame{marker, byte(at + 4), byte(at + 5) << 8 | byte(at + 6),
                          byte(at + 7) << 8 | byte(at + 8), byte(at + 9)};
         at += 2 + (byte(at + 2) << 8 | byte(at + 3));
+    }
+    return std::nullopt;
+}
+
+// The first and the last entry of quantisation table 0 (luminance), or nothing.
+std::optional<std::pair<int, int>> lumaTableEnds(const QByteArray& jpeg)
+{
+    const auto byte = [&jpeg](qsizetype at) {
+        return int(uchar(jpeg.at(at)));
+    };
+    for (qsizetype at = 2; at + 4 <= jpeg.size() && byte(at) == 0xff && byte(at + 1) != 0xda;) {
+        const qsizetype end = at + 2 + (byte(at + 2) << 8 | byte(at + 3));
+        if (byte(at + 1) == 0xdb) {
+            for (qsizetype table = at + 4; table < end && end <= jpeg.size();) {
+                const qsizetype entries = (byte(table) >> 4) == 0 ? 64 : 128;
+                if ((byte(table) & 0x0f) == 0 && entries == 64)
+                    return std::pair(byte(table + 1), byte(table + 64));
+                table += 1 + entries;
+            }
+        }
+        at = end;
     }
     return std::nullopt;
 }
@@ -106,6 +130,8 @@ TEST(JpegWriter, SavesABaselineColourJpegOfTheBoardReplacingAnOldFile)
         EXPECT_EQ(frame->components, 3);
         EXPECT_EQ(frame->width, 533);
         EXPECT_EQ(frame->height, 369);
+        // Quality 90 scales the standard luminance table (16 ... 99) to a fifth: 3 ... 20.
+        EXPECT_EQ(lumaTableEnds(jpeg), std::pair(3, 20));
 
         const QImage decoded = QImage::fromData(jpeg, "JPEG");
         ASSERT_EQ(decoded.size(), original.size());
@@ -122,6 +148,31 @@ TEST(JpegWriter, SavesABaselineColourJpegOfTheBoardReplacingAnOldFile)
     }
 }
 
+// libjpeg-turbo's TurboJPEG layer reads TJ_* variables that switch on progressive or
+// arithmetic coding, which some viewers cannot open; a saved picture must not depend on them.
+TEST(JpegWriter, TheFileIsTheSameWhateverTheEnvironmentSays)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString plain = dir.filePath(QStringLiteral("plain.jpg"));
+    const QString tuned = dir.filePath(QStringLiteral("tuned.jpg"));
+    ASSERT_FALSE(media::writeJpeg(board(), plain));
+
+    const char* const names[] = {"TJ_PROGRESSIVE", "TJ_ARITHMETIC", "TJ_OPTIMIZE", "TJ_RESTART"};
+    for (const char* name : names)
+        qputenv(name, name == names[3] ? "2" : "1");
+    const auto restore = qScopeGuard([&] {
+        for (const char* name : names)
+            qunsetenv(name);
+    });
+    const std::optional<QString> error = media::writeJpeg(board(), tuned);
+    ASSERT_FALSE(error) << error->toStdString();
+    const std::optional<Frame> frame = frameOf(contents(tuned));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->marker, 0xc0);
+    EXPECT_EQ(contents(tuned), contents(plain));
+}
+
 TEST(JpegWriter, FailedSaveNamesTheFileAndLeavesNoPartOfIt)
 {
     QTemporaryDir dir;
@@ -132,6 +183,15 @@ TEST(JpegWriter, FailedSaveNamesTheFileAndLeavesNoPartOfIt)
     old.write("an older picture");
     old.close();
 
+    {
+        SCOPED_TRACE("a folder that is not there, and is not made");
+        const QString missing = dir.filePath(QStringLiteral("snapshots"));
+        const QString inside = missing + QStringLiteral("/1.jpg");
+        const std::optional<QString> error = media::writeJpeg(board(), inside);
+        ASSERT_TRUE(error);
+        EXPECT_TRUE(error->contains(QDir::toNativeSeparators(inside))) << error->toStdString();
+        EXPECT_FALSE(QFileInfo::exists(missing));
+    }
     {
         SCOPED_TRACE("a folder that cannot be made into one (a path under a file)");
         const QString under = dir.filePath(QStringLiteral("board.jpg/snapshots/1.jpg"));
