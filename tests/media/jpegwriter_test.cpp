@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -229,6 +230,27 @@ TEST(JpegWriter, FailedSaveNamesTheFileAndLeavesNoPartOfIt)
     EXPECT_EQ(contents(path), "an older picture");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("board.jpg")});
+}
+
+// A folder the player may not write into. Root writes into it all the same, so the case runs
+// only for other users.
+TEST(JpegWriter, ReadOnlyFolderIsAnErrorAndGainsNoFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    const QString path = dir.filePath(QStringLiteral("board.jpg"));
+    const std::optional<QString> error = media::writeJpeg(board(), path);
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->contains(QDir::toNativeSeparators(path))) << error->toStdString();
+    EXPECT_TRUE(QDir(dir.path())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
 }
 
 } // namespace

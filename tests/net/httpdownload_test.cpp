@@ -217,6 +217,46 @@ TEST(HttpDownload, BodyCutShortFailsAndKeepsWhatArrived)
     EXPECT_EQ(download.received(), 40000);
 }
 
+// A file that takes only so many bytes, like a disk that fills up.
+class FullDisk : public QIODevice {
+public:
+    explicit FullDisk(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+    QByteArray data;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* bytes, qint64 size) override
+    {
+        if (data.size() + size > m_room) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        data.append(bytes, size);
+        return size;
+    }
+
+private:
+    qint64 m_room;
+};
+
+TEST(HttpDownload, FileThatTakesNoMoreFailsTheDownloadWithItsReason)
+{
+    Server server;
+    server.body = randomBody(256 * 1024);
+    server.head = okHead(server.body.size());
+    HttpDownload download;
+    Events events(download);
+    FullDisk sink(100 * 1024);
+
+    EXPECT_FALSE(download.get(server.url(), sink));
+    EXPECT_TRUE(download.error().contains(u"No space left on device"))
+        << download.error().toStdString();
+    EXPECT_GT(sink.data.size(), 0);
+    EXPECT_EQ(sink.data, server.body.left(sink.data.size()));
+    EXPECT_EQ(download.received(), sink.data.size());
+    EXPECT_EQ(events.lastCount, sink.data.size());
+}
+
 // The server stops sending halfway and keeps the connection open, so only the abort can end
 // the GET before curl's stall timeout of a minute.
 TEST(HttpDownload, AbortEndsTheTransferSoonAndKeepsThePartReceived)
