@@ -20,7 +20,8 @@
 //  - bodyData after each block of the body has been written to the sink, with the count of
 //    body bytes received so far.
 // A status of 400 or more ends the transfer right after its head: the head's lines are told,
-// the body is neither told nor written, and get() fails with the status line as its error.
+// the body is neither told nor written, and get() fails with "The server answered: " and the
+// status line as its error.
 //
 // Slots connected to the signals may call abort(), may run an event loop of their own (a
 // message box; the transfer waits meanwhile), and may delete the object, with deleteLater or
