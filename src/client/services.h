@@ -2,8 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <optional>
+
+class QImage;
 
 // The player window's side effects sit behind these small interfaces, handed in at
 // construction, so the window can be driven on the offscreen platform by tests.
@@ -36,6 +40,23 @@ public:
     virtual void showAbout() = 0;
     // The quick-phrase editor, filled with the buttons' phrases.
     virtual void showPhraseEditor(const std::array<QString, 9>& phrases) = 0;
+    virtual void showSnapshots() = 0;
+    virtual void showSpyList() = 0;
+    // The spectators, "slot: name" each, as the roster has them now.
+    virtual void setSpectators(const QStringList& entries) = 0;
+    // The hosting copy may remove spectators from the spy list.
+    virtual void setHosting(bool hosting) = 0;
+    // The window that offers to download and install the lobby (shown at a solo start).
+    virtual void showLobbyDownloader() = 0;
+};
+
+// Keeps pictures of finished drawings as numbered files.
+class SnapshotStore {
+public:
+    virtual ~SnapshotStore() = default;
+    // Writes snapshot `number`, replacing one of that number, whole or not at all.
+    // Nothing on success, otherwise what went wrong, naming the file.
+    virtual std::optional<QString> save(const QImage& picture, int number) = 0;
 };
 
 // Opens an address from the transcript with the desktop's program for it.
@@ -60,7 +81,8 @@ struct Services {
     SideWindows* sideWindows = nullptr;
     HostSwitch* host = nullptr;
     LinkOpener* links = nullptr;
-    // The settings file shared with the lobby (kSettingsFileName beside the executable).
+    SnapshotStore* snapshots = nullptr;
+    // The settings file shared with the lobby (beside the program, see userFolders).
     QString settingsPath;
 };
 

@@ -12,7 +12,8 @@ namespace windows {
 SideWindowSet::SideWindowSet(QWidget* mainWindow, Shell& shell, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow), help_(new HelpWindow(shell, mainWindow)),
       about_(new AboutWindow(shell, mainWindow)), gameStart_(new GameStartDialog(mainWindow)),
-      phrases_(new PhraseEditor(mainWindow))
+      phrases_(new PhraseEditor(mainWindow)), snapshots_(new SnapshotViewer(mainWindow)),
+      spyList_(new SpyList(mainWindow)), downloader_(new LobbyDownloader(shell, mainWindow))
 {
     connect(help_, &HelpWindow::aboutRequested, this, &SideWindowSet::showAbout);
 }
@@ -20,6 +21,9 @@ SideWindowSet::SideWindowSet(QWidget* mainWindow, Shell& shell, QObject* parent)
 SideWindowSet::~SideWindowSet()
 {
     // Windows the main window has not deleted yet go with this set.
+    delete downloader_;
+    delete spyList_;
+    delete snapshots_;
     delete phrases_;
     delete gameStart_;
     delete about_;
@@ -53,6 +57,52 @@ void SideWindowSet::showPhraseEditor(const std::array<QString, 9>& phrases)
         return;
     phrases_->fill(phrases);
     present(phrases_);
+}
+
+void SideWindowSet::showSnapshots()
+{
+    present(snapshots_);
+}
+
+void SideWindowSet::showSpyList()
+{
+    present(spyList_);
+}
+
+void SideWindowSet::setSpectators(const QStringList& entries)
+{
+    if (spyList_)
+        spyList_->setEntries(entries);
+}
+
+void SideWindowSet::setHosting(bool hosting)
+{
+    if (spyList_)
+        spyList_->setRemovalEnabled(hosting);
+}
+
+void SideWindowSet::showLobbyDownloader()
+{
+    if (downloader_)
+        downloader_->present();
+}
+
+void SideWindowSet::setSnapshotFolder(const QString& folder)
+{
+    if (snapshots_)
+        snapshots_->setFolder(folder);
+}
+
+void SideWindowSet::setErrorHandler(SnapshotViewer::ErrorHandler handler)
+{
+    if (snapshots_)
+        snapshots_->setErrorHandler(std::move(handler));
+}
+
+void SideWindowSet::setRemoveHandler(SpyList::RemoveHandler handler)
+{
+    if (spyList_)
+        spyList_->setRemoveHandler(std::move(handler));
 }
 
 void SideWindowSet::setPhrasesHandler(PhraseEditor::DoneHandler handler)

@@ -2,9 +2,12 @@
 
 #include "client/services.h"
 #include "windows/about.h"
+#include "windows/downloader.h"
 #include "windows/gamestart.h"
 #include "windows/help.h"
 #include "windows/phrases.h"
+#include "windows/snapshots.h"
+#include "windows/spylist.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,8 +18,8 @@ namespace windows {
 
 class Shell;
 
-// The side windows of the player window: help, about, the game start dialog and the phrase
-// editor. They are
+// The side windows of the player window: help, about, the game start dialog, the phrase
+// editor, the snapshot viewer, the spy list and the lobby downloader. They are
 // made once, hidden, owned by the main window (or, without one, by this object), and each
 // time one is opened it is centred on the main window and raised. The help window's
 // "About" button opens the about window.
@@ -34,16 +37,30 @@ public:
     void showHelp() override;
     void showAbout() override;
     void showPhraseEditor(const std::array<QString, 9>& phrases) override;
+    void showSnapshots() override;
+    void showSpyList() override;
+    void setSpectators(const QStringList& entries) override;
+    void setHosting(bool hosting) override;
+    // Centred on the desktop rather than on the main window.
+    void showLobbyDownloader() override;
 
     // Receives the dialog's values when the host presses "Start Game".
     void setStartGameHandler(GameStartDialog::StartHandler handler);
     // Receives the nine phrases when the editor's "Done" is pressed.
     void setPhrasesHandler(PhraseEditor::DoneHandler handler);
+    // Where the snapshots are, and who shows what the viewer could not open.
+    void setSnapshotFolder(const QString& folder);
+    void setErrorHandler(SnapshotViewer::ErrorHandler handler);
+    // Receives the slot when the host removes a spectator from the spy list.
+    void setRemoveHandler(SpyList::RemoveHandler handler);
 
+    LobbyDownloader* downloader() const { return downloader_; }
     HelpWindow* help() const { return help_; }
     AboutWindow* about() const { return about_; }
     GameStartDialog* gameStart() const { return gameStart_; }
     PhraseEditor* phraseEditor() const { return phrases_; }
+    SnapshotViewer* snapshots() const { return snapshots_; }
+    SpyList* spyList() const { return spyList_; }
 
 private:
     void present(QWidget* window) const;
@@ -53,6 +70,9 @@ private:
     QPointer<AboutWindow> about_;
     QPointer<GameStartDialog> gameStart_;
     QPointer<PhraseEditor> phrases_;
+    QPointer<SnapshotViewer> snapshots_;
+    QPointer<SpyList> spyList_;
+    QPointer<LobbyDownloader> downloader_;
 };
 
 } // namespace windows

@@ -5,11 +5,15 @@
 #include "protocol/message.h"
 
 #include <QByteArrayList>
+#include <QImage>
+#include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace clienttest {
 
@@ -41,11 +45,35 @@ public:
     {
         editorPhrases = phrases;
     }
+    void showSnapshots() override { ++snapshotsShown; }
+    void showSpyList() override { ++spyListShown; }
+    void setSpectators(const QStringList& entries) override { spectators = entries; }
+    void setHosting(bool on) override { hosting = on; }
+    void showLobbyDownloader() override { ++downloaderShown; }
     std::array<QString, 9> editorPhrases;
+    QStringList spectators;
+    bool hosting = false;
+    int snapshotsShown = 0;
+    int spyListShown = 0;
+    int downloaderShown = 0;
     int gameStartShown = 0;
     int helpShown = 0;
     int aboutShown = 0;
     QString timePerTurn = QStringLiteral("120");
+};
+
+// Keeps the snapshots in memory; `failWith` makes every save fail with that text.
+class RecordingSnapshots : public client::SnapshotStore {
+public:
+    std::optional<QString> save(const QImage& picture, int number) override
+    {
+        if (!failWith.isEmpty())
+            return failWith;
+        saved.append({number, picture.copy()});
+        return std::nullopt;
+    }
+    QList<std::pair<int, QImage>> saved;
+    QString failWith;
 };
 
 // A player window with recording side effects and a settings file of its own, fed with
@@ -57,6 +85,7 @@ struct WindowUnderTest {
         services.sounds = &sounds;
         services.dialogs = &dialogs;
         services.sideWindows = &side;
+        services.snapshots = &snapshots;
         services.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
         window = std::make_unique<client::Tchat>(services);
     }
@@ -73,6 +102,7 @@ struct WindowUnderTest {
     RecordingSounds sounds;
     RecordingDialogs dialogs;
     FakeSideWindows side;
+    RecordingSnapshots snapshots;
     std::unique_ptr<client::Tchat> window;
 };
 

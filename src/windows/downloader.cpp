@@ -1,0 +1,139 @@
+#include "windows/downloader.h"
+
+#include "net/httpdownload.h"
+#include "protocol/lobby.h"
+#include "ui/pictures.h"
+#include "windows/shell.h"
+
+#include "ui_downloader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace windows {
+
+LobbyDownloader::LobbyDownloader(Shell& shell, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::Tdownload>()),
+      http_(std::make_unique<net::HttpDownload>()), shell_(shell),
+      installedLobby_(QString::fromLatin1(protocol::lobby::kInstalledLobby))
+{
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setModal(false);
+    setFixedSize(size());
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    ui_->Image1->setPixmap(ui::picture(QStringLiteral("lobby"), ui_->Image1->size()));
+
+    connect(ui_->getbutton, &QPushButton::clicked, this, &LobbyDownloader::download);
+    connect(ui_->abortbutton, &QPushButton::clicked, this, &LobbyDownloader::stop);
+    connect(ui_->Button1, &QPushButton::clicked, this, &LobbyDownloader::playSolo);
+    connect(ui_->Button2, &QPushButton::clicked, this, &LobbyDownloader::playWithOthers);
+
+    connect(http_.get(), &net::HttpDownload::headerLine, this,
+            [this] { ui_->infolabel->setText(ui_->infolabel->text() + QLatin1Char('.')); });
+    connect(http_.get(), &net::HttpDownload::bodyBegins, this, [this] {
+        ui_->infolabel3->setText(QStringLiteral("Downloading: ") + ui_->infolabel2->text());
+    });
+    connect(http_.get(), &net::HttpDownload::bodyData, this, [this](qint64 received) {
+        ui_->infolabel->setText(QString::number(received) + QStringLiteral(" bytes"));
+    });
+}
+
+LobbyDownloader::~LobbyDownloader() = default;
+
+void LobbyDownloader::present()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QPoint centre = screen->availableGeometry().center();
+        move(centre.x() - width() / 2, centre.y() - height() / 2);
+    }
+    show();
+    raise();
+}
+
+void LobbyDownloader::inform(const QString& text)
+{
+    if (inform_) {
+        inform_(text);
+        return;
+    }
+    // Over this window: one over the player window would sit behind it.
+    QMessageBox box(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void LobbyDownloader::download()
+{
+    state_ = State::Started;
+    const QString name = address_.mid(address_.lastIndexOf(QLatin1Char('/')) + 1);
+    ui_->infolabel2->setText(name);
+    const QString path = QDir(folder_).filePath(name);
+    QFile installer(path);
+    if (!installer.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        inform(QStringLiteral("Cannot create file \"%1\". %2")
+                   .arg(QDir::toNativeSeparators(path), installer.errorString()));
+        return;
+    }
+
+    ui_->getbutton->setEnabled(false);
+    ui_->abortbutton->setEnabled(true);
+    ui_->infolabel->setText(QStringLiteral("Loading"));
+    // Waits here, the window's events flowing, until the transfer has ended.
+    const bool received = http_->get(address_, installer);
+    installer.close();
+    if (received) {
+        ui_->infolabel->setText(QStringLiteral("Received ") +
+                                QString::number(QFileInfo(path).size()) + QStringLiteral(" bytes"));
+    } else {
+        ui_->infolabel->setText(QStringLiteral("Download Aborted"));
+        state_ = State::Aborted;
+    }
+    ui_->getbutton->setEnabled(true);
+    ui_->abortbutton->setEnabled(false);
+    if (state_ == State::Aborted)
+        return;
+
+    ui_->infolabel3->setText(QStringLiteral("Installing"));
+    const int result =
+        shell_.open(path, QString::fromLatin1(protocol::lobby::kInstallerArguments), folder_);
+    if (!Shell::succeeded(result)) {
+        inform(QString::fromLatin1(protocol::lobby::kInstallFailedMessage));
+        return;
+    }
+    // The installer replaces this program: it goes.
+    if (closeProgram_)
+        closeProgram_();
+}
+
+void LobbyDownloader::stop()
+{
+    http_->abort();
+    ui_->infolabel->setText(QStringLiteral("Download has been aborted."));
+    state_ = State::Aborted;
+    ui_->infolabel3->setText(QStringLiteral("Download Aborted"));
+}
+
+void LobbyDownloader::playSolo()
+{
+    close();
+}
+
+void LobbyDownloader::playWithOthers()
+{
+    if (!QFileInfo::exists(installedLobby_)) {
+        inform(QString::fromLatin1(protocol::lobby::kNoLobbyMessage));
+        return;
+    }
+    shell_.open(installedLobby_, QString(), QFileInfo(installedLobby_).path());
+    if (closeProgram_)
+        closeProgram_();
+}
+
+} // namespace windows
