@@ -3,11 +3,13 @@
 #include "client/settingsfile.h"
 #include "client/singleinstance.h"
 #include "client/tchat.h"
+#include "client/userfolders.h"
 #include "host/hostserver.h"
 #include "media/clipplayer.h"
 #include "protocol/version.h"
 #include "windows/shell.h"
 #include "windows/sidewindows.h"
+#include "windows/snapshotfolder.h"
 
 #include "platformservices.h"
 
@@ -30,8 +32,10 @@ int main(int argc, char** argv)
     client::Services services;
     services.dialogs = &dialogs;
     services.sounds = &sounds;
-    services.settingsPath = QDir(QCoreApplication::applicationDirPath())
-                                .filePath(QString::fromLatin1(client::kSettingsFileName));
+    const client::UserFolders folders = client::userFolders(QCoreApplication::applicationDirPath());
+    services.settingsPath = folders.settingsPath;
+    windows::SnapshotFolder snapshots(folders.snapshotFolder);
+    services.snapshots = &snapshots;
 
     client::Tchat window(services);
     dialogs.setParent(&window);
@@ -47,6 +51,13 @@ int main(int argc, char** argv)
         });
     sideWindows.setPhrasesHandler(
         [&window](const windows::PhraseEditor::Phrases& phrases) { window.applyPhrases(phrases); });
+    sideWindows.setSnapshotFolder(folders.snapshotFolder);
+    sideWindows.setErrorHandler([&window](const QString& text) { window.inform(text); });
+    sideWindows.setRemoveHandler([&window](int slot) { window.kicking(slot); });
+    windows::LobbyDownloader& downloader = *sideWindows.downloader();
+    downloader.setAddress(client::lobbyDownloadAddress(folders.settingsPath));
+    downloader.setFolder(folders.downloadFolder);
+    downloader.setCloseProgram([&window] { window.close(); });
     ShellLinks links(shell);
     services.links = &links;
     window.setServices(services);

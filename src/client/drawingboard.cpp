@@ -2,6 +2,7 @@
 
 #include "ui/colours.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -128,6 +129,22 @@ void DrawingBoard::wipe()
 {
     m_picture.fill(Qt::white);
     update();
+}
+
+void DrawingBoard::writeCaption(const QString& text)
+{
+    // Size 12 at the desktop's 96 dots per inch, fixed in pixels so that every window
+    // writes the same caption whatever its screen.
+    QFont font = this->font();
+    font.setPixelSize(16);
+    const QFontMetrics metrics(font);
+    const QRect box(QPoint(4, 4), QSize(metrics.horizontalAdvance(text), metrics.height()));
+    QPainter painter(&m_picture);
+    painter.fillRect(box, Qt::white);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(box.left(), box.top() + metrics.ascent(), text);
+    update(box);
 }
 
 void DrawingBoard::mousePressEvent(QMouseEvent* event)

@@ -33,6 +33,9 @@ public:
     void strokeTo(protocol::ColourValue colour, int width, const QList<QPoint>& points);
     // Fills the board with white.
     void wipe();
+    // Writes a line of black text at (4, 4) on an opaque white box, into the picture: it
+    // stays there until the board is wiped.
+    void writeCaption(const QString& text);
 
     const QImage& picture() const { return m_picture; }
     QSize sizeHint() const override { return {kWidth, kHeight}; }

@@ -4,6 +4,7 @@ add_library(quillon_client_settings STATIC
     inifile.cpp inifile.h
     settingsfile.cpp settingsfile.h
     singleinstance.cpp singleinstance.h
+    userfolders.cpp userfolders.h
     windowgeometry.cpp windowgeometry.h
 )
 target_include_directories(quillon_client_settings PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -2,6 +2,7 @@
 
 #include "client/inifile.h"
 #include "protocol/conversion.h"
+#include "protocol/lobby.h"
 
 #include <QDebug>
 
@@ -60,6 +61,18 @@ std::optional<QString> update(const QString& path, const std::function<void(IniF
 }
 
 } // namespace
+
+QString lobbyDownloadAddress(const QString& path)
+{
+    IniFile file(path);
+    file.load(nullptr); // a missing file: the default server
+    QByteArray server = file.value(kSettingsSection, kLobbyServerKey).value_or(QByteArray());
+    server = server.trimmed();
+    if (server.isEmpty())
+        server = kDefaultLobbyServer;
+    return QStringLiteral("http://") + QString::fromLatin1(server) +
+           QString::fromLatin1(protocol::lobby::kInstallerPath);
+}
 
 PlayerSettings readSettings(const QString& path, int currentSnapCount)
 {

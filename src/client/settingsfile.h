@@ -16,6 +16,10 @@ namespace client {
 inline constexpr char kSettingsFileName[] = "zelklobby.ini";
 inline constexpr char kSettingsSection[] = "Quillon";
 inline constexpr int kPhraseCount = 9;
+// The server the lobby's installer is downloaded from ("host" or "host:port"), key
+// "LobbyServer" in the same section; the path on it is fixed.
+inline constexpr char kLobbyServerKey[] = "LobbyServer";
+inline constexpr char kDefaultLobbyServer[] = "www.zelk42.com";
 
 inline constexpr protocol::ColourValue kDefaultTextColour = protocol::kMaroon;
 inline constexpr protocol::ColourValue kDefaultActionColour = protocol::kBlack;
@@ -38,6 +42,10 @@ struct PlayerSettings {
 // "$" or "0x"), a colour text that names no colour. The snapshot counter defaults to
 // `currentSnapCount`. Sounds are off only for the exact value "false".
 PlayerSettings readSettings(const QString& path, int currentSnapCount);
+
+// The address the lobby's installer is downloaded from: "http://", the "LobbyServer" setting
+// (kDefaultLobbyServer when missing or empty) and "/lobby/zlbsetup.exe".
+QString lobbyDownloadAddress(const QString& path);
 
 // Writes "Top", "Left", "Width", "Height", "Textsize", "Snapcount", "Textcolor",
 // "Actioncolor", "Playsounds" and "ChatterSounds" (not the phrases), keeping everything else

@@ -98,6 +98,7 @@ void Tchat::setUpParts()
     m_guesses = new GuessPanel(
         {u.panel_answer, u.label_typeanswers, u.edit_answer, u.memo_myguessed, u.memo_guessed},
         m_state, *m_roster, *m_connection, this);
+    m_snapshot = new SnapshotButton(u.button_snapshot, *u.image_main, *m_turn, m_services, this);
 
     m_roster->setOnOwnArrival([this] { loadinifile(); });
     m_roster->setOnOwnDeparture([this] { closeSoon(); });
@@ -113,6 +114,13 @@ void Tchat::setUpParts()
     connect(u.panel_score, &ScoreBoard::removeRequested, this, &Tchat::kicking);
     connect(u.panel_score, &ScoreBoard::watchRequested, this, &Tchat::sendJustWatch);
     connect(m_connection, &ClientConnection::closed, this, &Tchat::closeSoon);
+    connect(m_snapshot, &SnapshotButton::saved, this, &Tchat::saveinifile);
+    connect(m_snapshot, &SnapshotButton::failed, this, &Tchat::inform);
+    // The spy list keeps its entries whether it is shown or not.
+    connect(m_roster, &Roster::spectatorsChanged, this, [this] {
+        if (m_services.sideWindows)
+            m_services.sideWindows->setSpectators(m_roster->spectatorEntries());
+    });
     connect(m_connection, &ClientConnection::hostNotFound, this,
             [this] { inform(QStringLiteral("Host Lookup - Could Not Find Host Entry")); });
 }
@@ -146,6 +154,14 @@ void Tchat::setUpMenus()
     connect(u.PhraseLists1, &QAction::triggered, this, [this] {
         if (m_services.sideWindows)
             m_services.sideWindows->showPhraseEditor(m_chat->phrases());
+    });
+    connect(u.SnapShots1, &QAction::triggered, this, [this] {
+        if (m_services.sideWindows)
+            m_services.sideWindows->showSnapshots();
+    });
+    connect(u.SpyList1, &QAction::triggered, this, [this] {
+        if (m_services.sideWindows)
+            m_services.sideWindows->showSpyList();
     });
     connect(u.ResetScreenLocation1, &QAction::triggered, this,
             [this] { placeAt(kDefaultGeometry); });
@@ -253,6 +269,8 @@ void Tchat::processParams(const QStringList& arguments)
     try {
         if (line.mode == Mode::Solo) {
             m_transcript->addLine(QStringLiteral("Loading Solo Game..Please wait."), kNoticeColour);
+            if (m_services.sideWindows)
+                m_services.sideWindows->showLobbyDownloader();
             m_state.hostAddress = QString::fromLatin1(protocol::lobby::kLoopbackAddress);
             m_state.playerName = "You";
             m_state.solo = true;
@@ -282,6 +300,8 @@ void Tchat::hostpress()
     m_state.loginName = m_state.playerName;
     m_state.hosting = true;
     m_ui->panel_score->setHosting(true);
+    if (m_services.sideWindows)
+        m_services.sideWindows->setHosting(true);
     m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress),
                        protocol::lobby::kGamePort);
     m_ui->button_start->show();
@@ -361,11 +381,14 @@ void Tchat::handleMessage(MessageId id, const QByteArray& payload)
         return m_board->clearmain(payload);
     case MessageId::CorrectAnswer:
         m_guesses->endTurn();
+        m_snapshot->turnEnded();
         m_ui->panel_score->showPointTags(m_turn->correctAnswer(payload));
         return m_roster->correctAnswer(payload);
     case MessageId::UpdateAnswer:
-        if (m_turn->updateAnswer(payload))
+        if (m_turn->updateAnswer(payload)) {
             m_guesses->endTurn();
+            m_snapshot->turnEnded();
+        }
         return;
     case MessageId::GiveDrawerAnswer:
         return m_turn->giveDrawerAnswer(payload);
@@ -427,11 +450,12 @@ void Tchat::nextPlayer(const QByteArray& payload)
     m_ui->panel_score->startTurn(drawer, m_state.mySlot);
     m_board->startTurn(drawer);
     m_guesses->startTurn(drawer);
+    m_snapshot->turnBegins();
 }
 
 void Tchat::loadinifile()
 {
-    const PlayerSettings s = readSettings(m_services.settingsPath, m_snapCount);
+    const PlayerSettings s = readSettings(m_services.settingsPath, m_snapshot->count());
     m_rememberedGeometry = s.geometry;
     placeAt(s.geometry);
     for (QAction* size : {m_ui->N8, m_ui->N10, m_ui->N12, m_ui->N14}) {
@@ -439,7 +463,7 @@ void Tchat::loadinifile()
             size->setChecked(true);
     }
     m_chat->setTextSize(s.textSize);
-    m_snapCount = s.snapCount;
+    m_snapshot->setCount(s.snapCount);
     m_chat->setTextColour(s.textColour);
     m_chat->setActionColour(s.actionColour);
     m_chat->loadPhrases(s.phrases);
@@ -452,7 +476,7 @@ void Tchat::saveinifile()
     PlayerSettings s;
     s.geometry = outerBounds();
     s.textSize = m_chat->textSize();
-    s.snapCount = m_snapCount;
+    s.snapCount = m_snapshot->count();
     s.textColour = m_chat->textColour();
     s.actionColour = m_chat->actionColour();
     s.playSounds = m_ui->PlaySounds1->isChecked();

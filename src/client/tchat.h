@@ -8,6 +8,7 @@
 #include "client/guesspanel.h"
 #include "client/roster.h"
 #include "client/services.h"
+#include "client/snapshotbutton.h"
 #include "client/turnpanel.h"
 #include "client/windowgeometry.h"
 
@@ -95,11 +96,11 @@ private:
     TurnPanel* m_turn = nullptr;
     BoardPanel* m_board = nullptr;
     GuessPanel* m_guesses = nullptr;
+    SnapshotButton* m_snapshot = nullptr;
     ClientConnection* m_connection = nullptr;
     QStringList m_arguments;
     bool m_started = false;
     bool m_informing = false;
-    int m_snapCount = 0;
     // Geometry as last read from or written to the settings file (all 0 until read).
     Geometry m_rememberedGeometry;
     // Outer bounds asked for before the desktop put its frame around the window.
