@@ -62,7 +62,13 @@ TurnPanel::TurnPanel(const Widgets& widgets, ClientState& state, const Roster& r
 
 QString TurnPanel::today()
 {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    // The locale's short date, in numbers only: a short form that spells the month or the
+    // day (the C locale's "d MMM yyyy") gives way to the ISO date.
+    const QLocale locale = QLocale::system();
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (format.contains(QStringLiteral("MMM")) || format.contains(QStringLiteral("ddd")))
+        return QDate::currentDate().toString(Qt::ISODate);
+    return locale.toString(QDate::currentDate(), format);
 }
 
 void TurnPanel::showTurnTime(const QByteArray& field)
