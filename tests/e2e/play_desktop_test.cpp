@@ -1,10 +1,12 @@
 // A turn played by two real copies of the game on a desktop, driven as a user would: the
 // drawer passes once and draws with the mouse, the guesser's board shows the very same
-// picture, both chat, and the guesser types the phrase and wins. A bot holds slot 1 of a
-// dedicated table, starts the game and sits out its own turn; it also hears everything.
+// picture, both chat, the guesser types the phrase, wins and keeps a snapshot. A bot holds
+// slot 1 of a dedicated table, starts the game and sits out its own turn; it also hears
+// everything.
 #include "e2e/e2efixture.h"
 #include "support/hostprocess.h"
 
+#include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 
@@ -20,6 +22,7 @@ using e2e::GameProcess;
 constexpr QPoint kBoard{2, 88};
 constexpr QSize kBoardSize{533, 369};
 constexpr QPoint kPassButton{492, 31};
+constexpr QPoint kSnapshotButton{482, 31};
 constexpr QPoint kGuessEntry{104, 491};
 constexpr QPoint kChatEntry{639, 501};
 
@@ -163,4 +166,27 @@ TEST_F(PlayedTurn, TheDrawerDrawsTheGuesserSeesItAndWins)
     EXPECT_TRUE(cyHears("CMD_correctanswer+3+2+2+1+" + phrase().toLatin1()));
     EXPECT_TRUE(cyHears("CMD_winner+Bob"));
     display.screenshot(QStringLiteral("play-2-bob-won"), *bobWindow);
+
+    // Bob keeps the drawing: a JPEG of the board with its caption in the corner.
+    display.click(*bobWindow, kSnapshotButton.x(), kSnapshotButton.y());
+    const QString snapshot = bobHome.path() + QStringLiteral("/snapshots/snapshot1.jpg");
+    ASSERT_TRUE(support::spinUntil([&] { return QFile::exists(snapshot); }, e2e::kToolMs));
+    const QImage kept(snapshot);
+    ASSERT_EQ(kept.size(), kBoardSize);
+    // Where the screen shows a stroke the file does too, below the caption's line.
+    int strokes = 0;
+    int keptStrokes = 0;
+    for (int y = 30; y < seen.height(); y += 2) {
+        for (int x = 0; x < seen.width(); x += 2) {
+            if (seen.pixelColor(x, y).value() < 64) {
+                ++strokes;
+                keptStrokes += kept.pixelColor(x, y).value() < 128 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(strokes, 100);
+    EXPECT_GT(keptStrokes, strokes * 9 / 10) << "the snapshot does not show the drawing";
+    EXPECT_GT(kept.pixelColor(4, 4).value(), 200); // the caption's white box
+    EXPECT_TRUE(support::spinUntil([&] { return bobHome.settingsText().contains("Snapcount=1"); },
+                                   e2e::kToolMs));
 }
