@@ -7,6 +7,10 @@
 #include <unistd.h>
 
 namespace {
+// An interrupt at the terminal, a stop from systemd or kill, and the hangup of a closed
+// terminal or SSH session all end the host the same clean way.
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 int g_pipe[2] = {-1, -1};
 
 extern "C" void onSignal(int number)
@@ -26,14 +30,14 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int number : kSignals)
+        sigaction(number, &action, nullptr);
 }
 
 SignalWatcher::~SignalWatcher()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int number : kSignals)
+        std::signal(number, SIG_DFL);
 }
 
 void SignalWatcher::onReadable()

@@ -4,7 +4,7 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal on the event loop (a signal handler may do
+// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal on the event loop (a signal handler may do
 // almost nothing itself, so it only writes a byte into a socket pair).
 class SignalWatcher : public QObject {
     Q_OBJECT

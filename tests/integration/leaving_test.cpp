@@ -97,4 +97,4 @@ TEST_P(Shutdown, ASignalClosesEveryConnectionAndEndsTheHostWithCodeZero)
     EXPECT_TRUE(host.log().contains(QStringLiteral("signal %1, closing").arg(GetParam())));
 }
 
-INSTANTIATE_TEST_SUITE_P(TermAndInt, Shutdown, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(TermIntAndHangup, Shutdown, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
