@@ -2,6 +2,7 @@
 // (the first connection, then the first to take a free slot 1) has the host's privileges;
 // the turns go on among those connected when slot 1 is empty.
 #include "host/hostserver.h"
+#include "host/logline.h"
 #include "net/tsock.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
@@ -11,7 +12,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstdio>
+using host::LogLevel;
+using host::writeLog;
 
 int main(int argc, char** argv)
 {
@@ -39,11 +41,11 @@ int main(int argc, char** argv)
     const uint port = parser.value(portOption).toUInt(&portOk);
     const int secondMs = parser.value(secondOption).toInt(&secondOk);
     if (!portOk || port > 65535) {
-        std::fprintf(stderr, "quillon-host: --port needs a number from 0 to 65535\n");
+        writeLog(LogLevel::Error, QStringLiteral("--port needs a number from 0 to 65535"));
         return 2;
     }
     if (!secondOk || secondMs < 1) {
-        std::fprintf(stderr, "quillon-host: --second-ms needs a positive number\n");
+        writeLog(LogLevel::Error, QStringLiteral("--second-ms needs a positive number"));
         return 2;
     }
 
@@ -52,19 +54,20 @@ int main(int argc, char** argv)
     options.secondMs = secondMs;
     options.dedicated = true;
     host::HostServer server(options);
-    net::TSock::setUnhandledErrorHandler([](const QString& text) {
-        std::fprintf(stderr, "quillon-host: error: %s\n", qUtf8Printable(text));
-    });
+    net::TSock::setUnhandledErrorHandler(
+        [](const QString& text) { writeLog(LogLevel::Error, QStringLiteral("error: ") + text); });
     try {
         server.start();
     } catch (const net::ESockException& e) {
-        std::fprintf(stderr, "quillon-host: cannot listen on port %u: %s\n", port, e.what());
+        writeLog(LogLevel::Error, QStringLiteral("cannot listen on port %1: %2")
+                                      .arg(port)
+                                      .arg(QString::fromLocal8Bit(e.what())));
         return 1;
     }
 
     SignalWatcher signals;
     QObject::connect(&signals, &SignalWatcher::terminationRequested, &app, [&](int number) {
-        std::fprintf(stderr, "quillon-host: signal %d, closing\n", number);
+        writeLog(LogLevel::Info, QStringLiteral("signal %1, closing").arg(number));
         server.stop();
         QCoreApplication::quit();
     });

@@ -52,7 +52,7 @@ int HostEngine::admit(qint64 nowMs)
 {
     const int slot = m_players.admit();
     if (slot == 0) {
-        m_out.log(QStringLiteral("table full: connection refused"));
+        m_out.log(LogLevel::Warning, QStringLiteral("table full: connection refused"));
         return 0;
     }
     Link& l = link(slot);
@@ -60,7 +60,7 @@ int HostEngine::admit(qint64 nowMs)
     l.id = ++m_lastConnectionId;
     l.loginDeadlineMs = nowMs + m_options.loginTimeoutMs;
     l.budget.reset(nowMs);
-    m_out.log(QStringLiteral("slot %1: connected").arg(slot));
+    m_out.log(LogLevel::Info, QStringLiteral("slot %1: connected").arg(slot));
     return slot;
 }
 
@@ -110,7 +110,8 @@ void HostEngine::expireLogins(qint64 nowMs)
 
 void HostEngine::disconnect(int slot, const QString& why)
 {
-    m_out.log(QStringLiteral("slot %1: dropping the connection: %2").arg(slot).arg(why));
+    m_out.log(LogLevel::Warning,
+              QStringLiteral("slot %1: dropping the connection: %2").arg(slot).arg(why));
     m_queue.discardFrom(slot);
     m_out.close(slot);
 }
@@ -124,7 +125,8 @@ void HostEngine::connectionClosed(int slot)
     // queued just before the close would otherwise mark a slot without a connection.
     m_queue.discardFrom(slot);
     if (player->connected) {
-        m_out.log(QStringLiteral("slot %1 (%2): left").arg(slot).arg(shown(player->name)));
+        m_out.log(LogLevel::Info,
+                  QStringLiteral("slot %1 (%2): left").arg(slot).arg(shown(player->name)));
         m_players.toEveryoneExcept(
             slot, buildMessage(MessageId::PlayerDisconnected, {slot, player->name}));
     }
@@ -152,10 +154,10 @@ void HostEngine::drainTick()
 
 void HostEngine::drop(int origin, const QByteArray& line, const QString& why)
 {
-    m_out.log(QStringLiteral("slot %1: dropped \"%2\": %3")
-                  .arg(origin)
-                  .arg(protocol::printable(line))
-                  .arg(why));
+    m_out.log(LogLevel::Warning, QStringLiteral("slot %1: dropped \"%2\": %3")
+                                     .arg(origin)
+                                     .arg(protocol::printable(line))
+                                     .arg(why));
 }
 
 void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& payload)
@@ -235,7 +237,8 @@ void HostEngine::clockTick()
 void HostEngine::logPhrase(const QByteArray& before)
 {
     if (m_game.phrase() != before && !m_game.phrase().isEmpty())
-        m_out.log(QStringLiteral("slot %1 draws \"%2\" (category %3)")
+        m_out.log(LogLevel::Info,
+                  QStringLiteral("slot %1 draws \"%2\" (category %3)")
                       .arg(m_game.drawer())
                       .arg(protocol::printable(m_game.phrase(), protocol::kMaxEntryLength))
                       .arg(m_game.category()));
@@ -254,9 +257,9 @@ void HostEngine::receivedLoginInfo(int origin, const QByteArray& payload)
     link(origin).loginDeadlineMs = -1;
     player->name = name;
     player->connected = true;
-    m_out.log(QStringLiteral("slot %1: logged in as \"%2\" (version %3)")
-                  .arg(slot)
-                  .arg(shown(name), shown(version)));
+    m_out.log(LogLevel::Info, QStringLiteral("slot %1: logged in as \"%2\" (version %3)")
+                                  .arg(slot)
+                                  .arg(shown(name), shown(version)));
 
     m_players.toEveryone(buildMessage(MessageId::NewPlayerInfo, {slot, name}));
     m_players.forEachConnected([&](int other) {
@@ -288,7 +291,7 @@ void HostEngine::kickHim(const QByteArray& payload)
         return;
     const int target = f.integer(1);
     if (m_players.isConnected(target)) {
-        m_out.log(QStringLiteral("slot %1: removed by the host").arg(target));
+        m_out.log(LogLevel::Info, QStringLiteral("slot %1: removed by the host").arg(target));
         m_queue.discardFrom(target);
         m_out.close(target);
     }
@@ -308,7 +311,8 @@ void HostEngine::startGame(const QByteArray& payload)
     m_players.resetForGame();
     refreshPlayerList();
     const protocol::Fields f = readMessage(MessageId::StartGameToHost, payload);
-    m_out.log(QStringLiteral("game started by slot %1: %2, play to %3, %4 s per turn")
+    m_out.log(LogLevel::Info,
+              QStringLiteral("game started by slot %1: %2, play to %3, %4 s per turn")
                   .arg(f.integer(0))
                   .arg(f.boolean(1) ? QStringLiteral("teams") : QStringLiteral("no teams"))
                   .arg(f.integer(2))

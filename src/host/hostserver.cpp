@@ -1,12 +1,10 @@
 #include "host/hostserver.h"
 
 #include "host/limits.h"
+#include "host/logline.h"
 #include "protocol/catalogue.h"
 
-#include <QDateTime>
-
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 
 namespace host {
@@ -63,7 +61,7 @@ HostServer::~HostServer()
 void HostServer::start()
 {
     m_sock1.setListen(true);
-    log(QStringLiteral("listening on port %1").arg(port()));
+    log(LogLevel::Info, QStringLiteral("listening on port %1").arg(port()));
 }
 
 void HostServer::stop()
@@ -212,14 +210,15 @@ void HostServer::send(int slot, const QByteArray& message)
     try {
         sock->send(message);
     } catch (const net::ESockException& e) {
-        log(QStringLiteral("slot %1: send failed: %2")
-                .arg(slot)
-                .arg(QString::fromLatin1(e.what())));
+        log(LogLevel::Warning, QStringLiteral("slot %1: send failed: %2")
+                                   .arg(slot)
+                                   .arg(QString::fromLatin1(e.what())));
         close(slot);
         return;
     }
     if (sock->pendingOutput() > limits::kMaxUnsentBytesPerConnection) {
-        log(QStringLiteral("slot %1: dropping the connection: more than %2 bytes unread")
+        log(LogLevel::Warning,
+            QStringLiteral("slot %1: dropping the connection: more than %2 bytes unread")
                 .arg(slot)
                 .arg(limits::kMaxUnsentBytesPerConnection));
         close(slot);
@@ -245,16 +244,13 @@ void HostServer::closeNow(int slot, TSock* sock)
         sock->close(); // reports "Socket Closed", which releases the slot
 }
 
-void HostServer::log(const QString& line)
+void HostServer::log(LogLevel level, const QString& line)
 {
     if (m_logSink) {
         m_logSink(line);
         return;
     }
-    const QString stamped =
-        QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + line;
-    std::fprintf(stderr, "quillon-host: %s\n", qUtf8Printable(stamped));
-    std::fflush(stderr);
+    writeLog(level, line);
 }
 
 } // namespace host

@@ -53,7 +53,7 @@ private:
     // Outbound
     void send(int slot, const QByteArray& message) override;
     void close(int slot) override;
-    void log(const QString& line) override;
+    void log(LogLevel level, const QString& line) override;
 
     void sock1Accept();
     void sock1Read(net::TSock* sock);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/logline.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,8 +17,9 @@ public:
     // Closes the slot's connection. The adapter reports the close back through
     // HostEngine::connectionClosed, as it does for a close by the peer.
     virtual void close(int slot) = 0;
-    // One line for the operator: who joined, who left, which lines were dropped and why.
-    virtual void log(const QString& line) = 0;
+    // One line for the operator: who joined, who left (Info), which lines were dropped or
+    // connections cut off and why (Warning).
+    virtual void log(LogLevel level, const QString& line) = 0;
 };
 
 // Randomness is an input so that games can be replayed in tests.

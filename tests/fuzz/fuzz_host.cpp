@@ -20,7 +20,7 @@ public:
             std::abort();
     }
     void close(int slot) override { closed.push_back(slot); }
-    void log(const QString& line) override
+    void log(host::LogLevel, const QString& line) override
     {
         if (line.contains(QLatin1Char('\n')))
             std::abort(); // wire text must never split the operator's log

@@ -149,7 +149,10 @@ TEST_F(Identity, ALineNamingAnotherSlotIsDroppedAndLogged)
     EXPECT_TRUE(out.sent.isEmpty());
     EXPECT_TRUE(out.closed.isEmpty());
     EXPECT_EQ(engine.players().nameOf(2), "Bob");
-    EXPECT_EQ(out.logged.filter(QStringLiteral("not the sender's slot")).size(), 3);
+    // Only the dropped lines are warnings; the joins before them are ordinary news.
+    EXPECT_EQ(out.warnings.filter(QStringLiteral("not the sender's slot")).size(), 3);
+    EXPECT_EQ(out.warnings.size(), 3);
+    EXPECT_EQ(out.logged.filter(QStringLiteral("logged in as")).size(), 3);
 }
 
 TEST_F(Identity, SlotNumbersOutsideTheTableNeverIndexAnything)
@@ -183,7 +186,7 @@ TEST_F(Identity, BadNumbersStopTheHandlerAndAreLoggedNotShown)
     handle(1, "CMD_chat+one+hi|clRed");
     handle(1, "CMD_pickcatagory+1+x");
     EXPECT_TRUE(out.sent.isEmpty());
-    EXPECT_EQ(out.logged.filter(QStringLiteral("is not a valid integer value")).size(), 2);
+    EXPECT_EQ(out.warnings.filter(QStringLiteral("is not a valid integer value")).size(), 2);
 }
 
 class Flood : public HostFixture {};
@@ -200,7 +203,8 @@ TEST_F(Flood, AConnectionHoldingTooManyUnhandledLinesIsDropped)
     line(1, "CMD_chat+1+honest|clRed");
     line(2, "CMD_chat+2+one more|clRed");
     EXPECT_EQ(out.closed, QList<int>{2});
-    EXPECT_EQ(out.logged.filter(QStringLiteral("Excess Flood: more than 100 unhandled")).size(), 1);
+    EXPECT_EQ(out.warnings.filter(QStringLiteral("Excess Flood: more than 100 unhandled")).size(),
+              1);
     leave(2);
     clearSent();
     drain();
@@ -223,8 +227,8 @@ TEST_F(Flood, AConnectionSendingFasterThanAnyHonestWindowIsDropped)
         handle(2, "CMD_answer+2+guess");
     EXPECT_EQ(sent, 101);
     EXPECT_EQ(out.closed, QList<int>{2});
-    EXPECT_EQ(out.logged.filter(QStringLiteral("Excess Flood: more than 50 lines a second")).size(),
-              1);
+    EXPECT_EQ(
+        out.warnings.filter(QStringLiteral("Excess Flood: more than 50 lines a second")).size(), 1);
 }
 
 TEST_F(Flood, OnlyRelayedStrokesFillTheRecordAndTheDrawerWhoFillsItIsDropped)
@@ -246,7 +250,7 @@ TEST_F(Flood, OnlyRelayedStrokesFillTheRecordAndTheDrawerWhoFillsItIsDropped)
     EXPECT_TRUE(out.closed.isEmpty());
     handle(1, batch);
     EXPECT_EQ(out.closed, QList<int>{1});
-    EXPECT_EQ(out.logged.filter(QStringLiteral("filled the drawing record")).size(), 1);
+    EXPECT_EQ(out.warnings.filter(QStringLiteral("filled the drawing record")).size(), 1);
     EXPECT_EQ(engine.game().drawingRecord().bytes(), 0);
 }
 

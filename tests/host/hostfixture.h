@@ -21,7 +21,12 @@ public:
         sent.append({slot, message.chopped(1)});
     }
     void close(int slot) override { closed.append(slot); }
-    void log(const QString& line) override { logged.append(line); }
+    void log(host::LogLevel level, const QString& line) override
+    {
+        logged.append(line);
+        if (level == host::LogLevel::Warning)
+            warnings.append(line);
+    }
 
     struct Sent {
         int slot;
@@ -30,6 +35,7 @@ public:
     QList<Sent> sent;
     QList<int> closed;
     QStringList logged;
+    QStringList warnings; // the lines of `logged` the operator sees as warnings
 };
 
 // Hands out queued numbers first, then always `fallback`.
