@@ -1,0 +1,43 @@
+// The launcher: friends meet at a table without the outside lobby. It starts the game beside
+// it with the lobby's command line and holds the game's link on the lobby's port, so it knows
+// while a table runs.
+#include "client/userfolders.h"
+#include "lobby/gamelauncher.h"
+#include "lobby/launcherwindow.h"
+#include "lobby/lobbylistener.h"
+#include "protocol/lobby.h"
+#include "protocol/version.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The game's name: the launcher shares the game's settings file, wherever that lives.
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    QApplication::setApplicationVersion(QString::fromLatin1(protocol::kFullVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.zelk42.QuillonLobby"));
+
+    const QString folder = QCoreApplication::applicationDirPath();
+#if defined(Q_OS_WIN)
+    const QString game = QDir(folder).filePath(QStringLiteral("quillon.exe"));
+#else
+    const QString game = QDir(folder).filePath(QStringLiteral("quillon"));
+#endif
+
+    lobby::LobbyListener listener;
+    QString listenError;
+    listener.listen(protocol::lobby::kLobbyPort, &listenError);
+    lobby::GameLauncher launcher(game);
+
+    lobby::LauncherWindow::Parts parts;
+    parts.settingsPath = client::userFolders(folder).settingsPath;
+    parts.game = &launcher;
+    parts.listener = &listener;
+    parts.listenError = listenError;
+    parts.lookUp = lobby::systemHostLookup();
+    lobby::LauncherWindow window(parts);
+    window.show();
+    return QApplication::exec();
+}

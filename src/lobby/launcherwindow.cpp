@@ -1,0 +1,188 @@
+#include "lobby/launcherwindow.h"
+
+#include "lobby/gamelauncher.h"
+#include "lobby/lobbylistener.h"
+#include "lobby/lobbysettings.h"
+#include "lobby/tablechoice.h"
+#include "protocol/lobby.h"
+
+#include "ui_launcherwindow.h"
+
+#include <QCloseEvent>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QPointer>
+
+#include <cstdio>
+
+namespace lobby {
+
+HostLookup systemHostLookup()
+{
+    return [](const QString& host, QObject* context, std::function<void(const QString&)> done) {
+        QHostInfo::lookupHost(host, context, [done = std::move(done)](const QHostInfo& info) {
+            if (info.error() == QHostInfo::NoError && !info.addresses().isEmpty())
+                done(QString());
+            else
+                done(info.errorString());
+        });
+    };
+}
+
+LauncherWindow::LauncherWindow(Parts parts, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::LauncherForm>()), m_parts(std::move(parts))
+{
+    m_ui->setupUi(this);
+    const LobbySettings settings = readLobbySettings(m_parts.settingsPath);
+    m_ui->edit_name->setText(settings.name);
+    m_ui->combo_address->addItems(settings.addresses);
+    (settings.hosting ? m_ui->radio_host : m_ui->radio_join)->setChecked(true);
+
+    connect(m_ui->button_start, &QPushButton::clicked, this, &LauncherWindow::start);
+    connect(m_ui->edit_name, &QLineEdit::returnPressed, this, &LauncherWindow::start);
+    connect(m_ui->combo_address->lineEdit(), &QLineEdit::returnPressed, this,
+            &LauncherWindow::start);
+    connect(m_ui->radio_host, &QRadioButton::toggled, this, &LauncherWindow::showTable);
+    connect(m_parts.listener, &LobbyListener::linksChanged, this, &LauncherWindow::showTable);
+    connect(m_parts.game, &GameLauncher::ended, this, &LauncherWindow::showTable);
+
+    if (!m_parts.listener->isListening()) {
+        report(QStringLiteral("Another lobby is already using port %1 on this computer (%2). "
+                              "You can still start the game; its link goes to that lobby.")
+                   .arg(protocol::lobby::kLobbyPort)
+                   .arg(m_parts.listenError));
+    }
+    showTable();
+}
+
+LauncherWindow::~LauncherWindow() = default;
+
+LauncherWindow::Table LauncherWindow::table() const
+{
+    if (m_parts.listener->openLinks() > 0)
+        return Table::Running;
+    if (!m_parts.game->isRunning())
+        return Table::Ready;
+    // Without a listener of our own no link will come: the running game is the table.
+    return m_parts.listener->isListening() ? Table::Starting : Table::Running;
+}
+
+QString LauncherWindow::message() const
+{
+    return m_ui->label_message->text();
+}
+
+QString LauncherWindow::status() const
+{
+    return m_ui->label_status->text();
+}
+
+void LauncherWindow::start()
+{
+    if (table() != Table::Ready || m_lookingUp)
+        return;
+    m_ui->label_message->clear();
+    if (const auto problem = nameProblem(m_ui->edit_name->text())) {
+        report(*problem);
+        m_ui->edit_name->setFocus();
+        return;
+    }
+    if (m_ui->radio_host->isChecked()) {
+        launch();
+        return;
+    }
+    const QString address = m_ui->combo_address->currentText();
+    if (const auto problem = addressProblem(address)) {
+        report(*problem);
+        m_ui->combo_address->setFocus();
+        return;
+    }
+    const QString host = hostToLookUp(address);
+    m_lookingUp = true;
+    const int serial = ++m_lookupSerial;
+    showTable();
+    m_parts.lookUp(host, this, [this, serial, host](const QString& error) {
+        if (serial != m_lookupSerial)
+            return;
+        m_lookingUp = false;
+        if (error.isEmpty()) {
+            launch();
+        } else {
+            report(QStringLiteral("Cannot find the host \"%1\": %2").arg(host, error));
+            showTable();
+        }
+    });
+}
+
+void LauncherWindow::launch()
+{
+    TableChoice choice{m_ui->edit_name->text().trimmed(), m_ui->radio_host->isChecked(),
+                       m_ui->combo_address->currentText().trimmed()};
+    LobbySettings settings = readLobbySettings(m_parts.settingsPath);
+    settings.name = choice.name;
+    settings.hosting = choice.hosting;
+    if (!choice.hosting)
+        settings.addresses = rememberAddress(settings.addresses, choice.address);
+    if (const auto failure = writeLobbySettings(m_parts.settingsPath, settings))
+        report(*failure); // the game starts all the same
+
+    const QStringList arguments = gameArguments(choice);
+    QString error;
+    if (!m_parts.game->start(arguments, &error)) {
+        report(error);
+        showTable();
+        return;
+    }
+    std::fprintf(stderr, "quillon-lobby: started %s \"%s\"\n",
+                 qUtf8Printable(m_parts.game->program()),
+                 qUtf8Printable(arguments.join(QStringLiteral("\" \""))));
+    std::fflush(stderr);
+    if (!choice.hosting) {
+        m_ui->combo_address->clear();
+        m_ui->combo_address->addItems(settings.addresses);
+    }
+    showTable();
+}
+
+void LauncherWindow::report(const QString& text)
+{
+    m_ui->label_message->setText(text);
+    std::fprintf(stderr, "quillon-lobby: %s\n", qUtf8Printable(text));
+    std::fflush(stderr);
+}
+
+void LauncherWindow::showTable()
+{
+    const Table now = table();
+    const bool ready = now == Table::Ready && !m_lookingUp;
+    m_ui->button_start->setEnabled(ready);
+    m_ui->edit_name->setEnabled(ready);
+    m_ui->radio_host->setEnabled(ready);
+    m_ui->radio_join->setEnabled(ready);
+    m_ui->combo_address->setEnabled(ready && m_ui->radio_join->isChecked());
+    switch (now) {
+    case Table::Ready:
+        setWindowTitle(QString::fromLatin1(kTitle));
+        m_ui->label_status->setText(m_lookingUp ? QStringLiteral("Looking up the host...")
+                                                : QStringLiteral("Ready: host a table, or join "
+                                                                 "one at its address."));
+        break;
+    case Table::Starting:
+        setWindowTitle(QString::fromLatin1(kStartingTitle));
+        m_ui->label_status->setText(QStringLiteral("The game is starting..."));
+        break;
+    case Table::Running:
+        setWindowTitle(QString::fromLatin1(kRunningTitle));
+        m_ui->label_status->setText(
+            QStringLiteral("A table is running. This window is ready again when the game ends."));
+        break;
+    }
+}
+
+void LauncherWindow::closeEvent(QCloseEvent* event)
+{
+    m_parts.game->release(); // the table goes on without its launcher
+    event->accept();
+}
+
+} // namespace lobby

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class LauncherForm;
+}
+
+namespace lobby {
+
+class GameLauncher;
+class LobbyListener;
+
+// Looks up a host name and answers with an empty text when it resolves, or why not. The
+// answer may come later, from the event loop; `context` going away cancels it.
+using HostLookup = std::function<void(const QString& host, QObject* context,
+                                      std::function<void(const QString& error)> done)>;
+
+// Looks up through the system's resolver without blocking the window.
+HostLookup systemHostLookup();
+
+inline constexpr char kTitle[] = "Quillon Lobby";
+inline constexpr char kStartingTitle[] = "Quillon Lobby - Starting";
+inline constexpr char kRunningTitle[] = "Quillon Lobby - Table Running";
+
+// The launcher's window: the player's name, host or join, the address; Start runs the game
+// with the lobby's command line. While a game is running on this computer (its link is
+// open, or the game it started still runs) nothing here starts another.
+class LauncherWindow : public QWidget {
+    Q_OBJECT
+public:
+    struct Parts {
+        QString settingsPath;
+        GameLauncher* game = nullptr;
+        LobbyListener* listener = nullptr; // listening, or not when its port was taken
+        QString listenError;               // why it is not listening
+        HostLookup lookUp;
+    };
+
+    explicit LauncherWindow(Parts parts, QWidget* parent = nullptr);
+    ~LauncherWindow() override;
+
+    enum class Table { Ready, Starting, Running };
+    Table table() const;
+
+    // The line under the status, empty when all is well.
+    QString message() const;
+    QString status() const;
+
+    // The player's Start (also what Enter does).
+    void start();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void launch();
+    void report(const QString& text);
+    void showTable();
+
+    std::unique_ptr<Ui::LauncherForm> m_ui;
+    Parts m_parts;
+    bool m_lookingUp = false;
+    int m_lookupSerial = 0;
+};
+
+} // namespace lobby

@@ -1,0 +1,270 @@
+// The launcher's window with a stand-in game (a script that notes its command line and runs
+// until told to quit) and a real listener: what it starts, when it shows a table running and
+// when it is ready again, and what it says about bad input.
+#include "lobby/gamelauncher.h"
+#include "lobby/launcherwindow.h"
+#include "lobby/lobbylistener.h"
+#include "lobby/lobbysettings.h"
+#include "lobby/tablechoice.h"
+#include "support/eventloop.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QHostAddress>
+#include <QLineEdit>
+#include <QMap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace lobby;
+
+namespace {
+
+constexpr char kScript[] =
+    "#!/bin/sh\n"
+    "here=$(dirname \"$0\")\n"
+    "echo $$ > \"$here/pid\"\n"
+    "printf '%s\\n' \"$@\" > \"$here/args\"\n"
+    "while [ -d \"$here\" ] && [ ! -e \"$here/quit\" ]; do sleep 0.02; done\n";
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class Launcher : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile script(program());
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(kScript);
+        script.close();
+        ASSERT_TRUE(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        ASSERT_TRUE(listener.listen(0));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        quitGame();
+    }
+
+    QString program() const { return dir.filePath(QStringLiteral("quillon")); }
+    QString settingsPath() const { return dir.filePath(QStringLiteral("zelklobby.ini")); }
+    QByteArray arguments() const { return readAll(dir.filePath(QStringLiteral("args"))); }
+    void quitGame()
+    {
+        QFile quit(dir.filePath(QStringLiteral("quit")));
+        quit.open(QIODevice::WriteOnly);
+    }
+
+    void open(LobbyListener& listening, const QString& listenError = QString())
+    {
+        LauncherWindow::Parts parts;
+        parts.settingsPath = settingsPath();
+        parts.game = &game;
+        parts.listener = &listening;
+        parts.listenError = listenError;
+        parts.lookUp = [this](const QString& host, QObject*, std::function<void(QString)> done) {
+            lookedUp.append(host);
+            done(hosts.value(host, QStringLiteral("Host not found")));
+        };
+        window = std::make_unique<LauncherWindow>(parts);
+        window->show();
+    }
+    void type(const QString& name, bool hosting, const QString& address = QString())
+    {
+        window->findChild<QLineEdit*>(QStringLiteral("edit_name"))->setText(name);
+        window
+            ->findChild<QRadioButton*>(hosting ? QStringLiteral("radio_host")
+                                               : QStringLiteral("radio_join"))
+            ->setChecked(true);
+        window->findChild<QComboBox*>(QStringLiteral("combo_address"))->setEditText(address);
+    }
+    QPushButton* startButton() const
+    {
+        return window->findChild<QPushButton*>(QStringLiteral("button_start"));
+    }
+    bool gameStarted()
+    {
+        return support::spinUntil([this] { return !arguments().isEmpty(); });
+    }
+
+    QTemporaryDir dir;
+    LobbyListener listener;
+    GameLauncher game{program()};
+    QMap<QString, QString> hosts; // host name -> lookup error ("" resolves)
+    QStringList lookedUp;
+    std::unique_ptr<LauncherWindow> window;
+};
+
+} // namespace
+
+TEST_F(Launcher, HostingStartsTheGameWithTheLobbysCommandLineAndFollowsItsLink)
+{
+    open(listener);
+    EXPECT_EQ(window->windowTitle(), QString::fromLatin1(kTitle));
+    type(QStringLiteral(" Ann "), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted()) << window->message().toStdString();
+    EXPECT_EQ(arguments(), QByteArray("Ann\n127.0.0.1\ntrue\n"));
+    EXPECT_EQ(window->table(), LauncherWindow::Table::Starting);
+    EXPECT_FALSE(startButton()->isEnabled());
+
+    // The game's link arrives: the table runs; nothing starts a second game meanwhile.
+    QTcpSocket link;
+    link.connectToHost(QHostAddress::LocalHost, listener.port());
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Running; }));
+    EXPECT_EQ(window->windowTitle(), QString::fromLatin1(kRunningTitle));
+    QFile::remove(dir.filePath(QStringLiteral("args")));
+    window->start();
+    support::spinFor(200);
+    EXPECT_TRUE(arguments().isEmpty());
+
+    // The game ends: its link closes and its process is gone.
+    quitGame();
+    link.disconnectFromHost();
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
+    EXPECT_TRUE(startButton()->isEnabled());
+    EXPECT_EQ(window->windowTitle(), QString::fromLatin1(kTitle));
+    EXPECT_EQ(readLobbySettings(settingsPath()).name, QStringLiteral("Ann"));
+    EXPECT_TRUE(readLobbySettings(settingsPath()).hosting);
+}
+
+TEST_F(Launcher, JoiningLooksTheHostUpFirstAndRemembersTheAddress)
+{
+    open(listener);
+    type(QStringLiteral("Bob"), false, QStringLiteral("table.example:7773"));
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    EXPECT_EQ(lookedUp, QStringList{QStringLiteral("table.example")});
+    EXPECT_EQ(window->message(),
+              QStringLiteral("Cannot find the host \"table.example\": Host not found"));
+    support::spinFor(100);
+    EXPECT_TRUE(arguments().isEmpty());
+    EXPECT_TRUE(startButton()->isEnabled());
+
+    hosts.insert(QStringLiteral("10.0.0.5"), QString());
+    type(QStringLiteral("Bob"), false, QStringLiteral("10.0.0.5"));
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted()) << window->message().toStdString();
+    EXPECT_EQ(arguments(), QByteArray("Bob\n10.0.0.5\nfalse\n"));
+    EXPECT_TRUE(window->message().isEmpty());
+    const LobbySettings saved = readLobbySettings(settingsPath());
+    EXPECT_FALSE(saved.hosting);
+    EXPECT_EQ(saved.addresses, QStringList{QStringLiteral("10.0.0.5")});
+
+    // Opened again, the launcher offers what it remembered.
+    quitGame();
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
+    open(listener);
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("edit_name"))->text(),
+              QStringLiteral("Bob"));
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("radio_join"))->isChecked());
+    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("combo_address"))->currentText(),
+              QStringLiteral("10.0.0.5"));
+}
+
+TEST_F(Launcher, BadInputGetsItsMessageAndStartsNothing)
+{
+    open(listener);
+    const auto attempt = [&](const QString& name, bool hosting, const QString& address) {
+        type(name, hosting, address);
+        QTest::mouseClick(startButton(), Qt::LeftButton);
+        return window->message();
+    };
+    EXPECT_EQ(attempt(QString(), true, QString()), QString::fromLatin1(kEmptyName));
+    EXPECT_TRUE(attempt(QStringLiteral("Zo\u00ffa"), true, QString()).contains(QChar(0xff)));
+    EXPECT_EQ(attempt(QStringLiteral("Bob"), false, QStringLiteral("  ")),
+              QString::fromLatin1(kEmptyAddress));
+    EXPECT_TRUE(lookedUp.isEmpty());
+    support::spinFor(100);
+    EXPECT_TRUE(arguments().isEmpty());
+    EXPECT_EQ(window->table(), LauncherWindow::Table::Ready);
+
+    QFile::remove(program());
+    const QString missing = attempt(QStringLiteral("Bob"), true, QString());
+    EXPECT_TRUE(missing.contains(program())) << missing.toStdString();
+    EXPECT_EQ(window->table(), LauncherWindow::Table::Ready);
+}
+
+TEST_F(Launcher, APortTakenByAnotherLobbyIsSaidAndTheGameStillStartsAndIsFollowed)
+{
+    LobbyListener second;
+    QString error;
+    ASSERT_FALSE(second.listen(listener.port(), &error));
+    open(second, error);
+    EXPECT_TRUE(window->message().contains(QStringLiteral("9001")))
+        << window->message().toStdString();
+
+    type(QStringLiteral("Ann"), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted());
+    // No link can come here: the running game is the table.
+    EXPECT_EQ(window->table(), LauncherWindow::Table::Running);
+    EXPECT_FALSE(startButton()->isEnabled());
+    quitGame();
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
+}
+
+TEST_F(Launcher, ClosingTheLauncherLeavesTheTableRunning)
+{
+    open(listener);
+    type(QStringLiteral("Ann"), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted());
+    const pid_t pid = readAll(dir.filePath(QStringLiteral("pid"))).trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    window->close();
+    window.reset();
+    {
+        GameLauncher other(program());
+        other.release(); // nothing to let go
+    }
+    support::spinFor(200);
+    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    ASSERT_FALSE(stat.isEmpty());
+    EXPECT_FALSE(stat.contains(") Z ")) << stat.toStdString();
+    quitGame();
+    EXPECT_TRUE(support::spinUntil([&] {
+        const QByteArray now = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+        return now.isEmpty() || now.contains(") Z ");
+    }));
+}
+
+TEST(LobbyListener, HoldsEachLinkUntilItClosesAndAFairNumberOfThem)
+{
+    LobbyListener listener;
+    ASSERT_TRUE(listener.listen(0));
+    std::vector<std::unique_ptr<QTcpSocket>> links;
+    for (int i = 0; i < LobbyListener::kMaxLinks + 2; ++i) {
+        links.push_back(std::make_unique<QTcpSocket>());
+        links.back()->connectToHost(QHostAddress::LocalHost, listener.port());
+    }
+    ASSERT_TRUE(
+        support::spinUntil([&] { return listener.openLinks() == LobbyListener::kMaxLinks; }));
+    // The two beyond the bound are closed by the listener.
+    ASSERT_TRUE(support::spinUntil([&] {
+        int closed = 0;
+        for (const auto& link : links)
+            closed += link->state() == QAbstractSocket::UnconnectedState ? 1 : 0;
+        return closed == 2;
+    }));
+    // A chatty link is read and dropped; its end is noticed.
+    links.front()->write(QByteArray(64 * 1024, 'x'));
+    links.front()->disconnectFromHost();
+    links.at(1)->abort();
+    EXPECT_TRUE(
+        support::spinUntil([&] { return listener.openLinks() == LobbyListener::kMaxLinks - 2; }));
+}
