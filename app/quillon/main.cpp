@@ -57,6 +57,13 @@ int main(int argc, char** argv)
     windows::LobbyDownloader& downloader = *sideWindows.downloader();
     downloader.setAddress(client::lobbyDownloadAddress(folders.settingsPath));
     downloader.setFolder(folders.downloadFolder);
+#if defined(Q_OS_WIN)
+    downloader.setLauncher(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillon-lobby.exe")));
+#else
+    downloader.setLauncher(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillon-lobby")));
+#endif
     downloader.setCloseProgram([&window] { window.close(); });
     ShellLinks links(shell);
     services.links = &links;

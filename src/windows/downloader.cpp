@@ -127,11 +127,19 @@ void LobbyDownloader::playSolo()
 
 void LobbyDownloader::playWithOthers()
 {
-    if (!QFileInfo::exists(installedLobby_)) {
+    QString lobby = installedLobby_;
+    if (!QFileInfo::exists(lobby) && !launcher_.isEmpty() && QFileInfo(launcher_).isExecutable())
+        lobby = launcher_;
+    if (!QFileInfo::exists(lobby)) {
         inform(QString::fromLatin1(protocol::lobby::kNoLobbyMessage));
         return;
     }
-    shell_.open(installedLobby_, QString(), QFileInfo(installedLobby_).path());
+    const int opened = shell_.open(lobby, QString(), QFileInfo(lobby).path());
+    if (lobby == launcher_ && !Shell::succeeded(opened)) {
+        // The solo table stays: the player has neither lobby nor launcher now.
+        inform(QString::fromLatin1(protocol::lobby::kNoLobbyMessage));
+        return;
+    }
     if (closeProgram_)
         closeProgram_();
 }

@@ -36,6 +36,9 @@ public:
     void setFolder(const QString& folder) { folder_ = folder; }
     // Where an installed lobby is (the platform's fixed place unless told otherwise).
     void setInstalledLobby(const QString& path) { installedLobby_ = path; }
+    // Our own launcher beside the game, opened by "Play with Others" when no lobby is
+    // installed.
+    void setLauncher(const QString& path) { launcher_ = path; }
     // Closes the program, as File, Exit does.
     void setCloseProgram(std::function<void()> close) { closeProgram_ = std::move(close); }
     // Shows a message box; by default one over this window, which stays on top.
@@ -66,6 +69,7 @@ private:
     QString address_;
     QString folder_;
     QString installedLobby_;
+    QString launcher_;
     std::function<void()> closeProgram_;
     Inform inform_;
     State state_ = State::Idle;

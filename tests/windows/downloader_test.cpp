@@ -183,3 +183,36 @@ TEST_F(Downloader, PlayWithOthersHandsOverOnlyToAnInstalledLobby)
     EXPECT_EQ(shell.calls[0].item, lobby.fileName());
     EXPECT_EQ(closed, 1);
 }
+
+TEST_F(Downloader, WithoutAnInstalledLobbyOurLauncherBesideTheGameTakesOver)
+{
+    const QString launcher = dir.filePath(QStringLiteral("quillon-lobby"));
+    window.setLauncher(launcher);
+    QTest::mouseClick(ui().Button2, Qt::LeftButton); // not there yet: the message, as before
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shell.calls.empty());
+
+    QFile program(launcher);
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.close();
+    ASSERT_TRUE(program.setPermissions(program.permissions() | QFile::ExeOwner));
+    shell.result = Shell::kNotStarted;
+    QTest::mouseClick(ui().Button2, Qt::LeftButton); // it would not start: the game stays
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].item, launcher);
+    EXPECT_EQ(shown.size(), 2);
+    EXPECT_EQ(closed, 0);
+
+    shell.result = Shell::kOpened;
+    QTest::mouseClick(ui().Button2, Qt::LeftButton);
+    EXPECT_EQ(shell.calls.back().item, launcher);
+    EXPECT_EQ(closed, 1);
+
+    // An installed lobby is still the first choice.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("lobby")));
+    QFile lobby(dir.filePath(QStringLiteral("lobby/Zelk42Lobby")));
+    ASSERT_TRUE(lobby.open(QIODevice::WriteOnly));
+    lobby.close();
+    QTest::mouseClick(ui().Button2, Qt::LeftButton);
+    EXPECT_EQ(shell.calls.back().item, lobby.fileName());
+}
