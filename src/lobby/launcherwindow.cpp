@@ -110,6 +110,7 @@ void LauncherWindow::start()
         } else {
             report(QStringLiteral("Cannot find the host \"%1\": %2").arg(host, error));
             showTable();
+            m_ui->combo_address->setFocus(); // disabled while looking up: focus is elsewhere
         }
     });
 }
