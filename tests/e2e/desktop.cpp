@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTcpSocket>
 
@@ -191,15 +192,14 @@ QList<quint64> Display::visibleWindows(qint64 pid, int timeoutMs) const
                              .out);
 }
 
-std::optional<quint64> Display::waitForWindow(qint64 pid, int timeoutMs) const
+std::optional<quint64> Display::waitForWindow(qint64 pid, const QString& title, int timeoutMs) const
 {
     const ToolResult found =
         tool(QStringLiteral("xdotool"),
              {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--all"),
               QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid),
               QStringLiteral("--name"),
-              QLatin1Char('^') + QRegularExpression::escape(QLatin1String(kWindowTitle)) +
-                  QLatin1Char('$')},
+              QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')},
              timeoutMs);
     const QList<quint64> ids = readWindowIds(found.out);
     if (!found.ok() || ids.size() != 1)
@@ -340,6 +340,23 @@ QString GameFolder::runtimeDir() const
     return m_dir.filePath(QStringLiteral("runtime"));
 }
 
+QString GameFolder::homeDir() const
+{
+    const QString home = m_dir.filePath(QStringLiteral("home"));
+    QDir().mkpath(home);
+    return home;
+}
+
+std::optional<QString> GameFolder::addProgram(const QString& program) const
+{
+    const QString copy = m_dir.filePath(QFileInfo(program).fileName());
+    if (!QFile::copy(program, copy) ||
+        !QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                         QFileDevice::ExeOwner))
+        return std::nullopt;
+    return copy;
+}
+
 QString GameFolder::settingsPath() const
 {
     return m_dir.filePath(QStringLiteral("zelklobby.ini"));
@@ -382,6 +399,19 @@ GameProcess::~GameProcess()
 bool GameProcess::start(const GameFolder& folder, const QStringList& arguments,
                         const Display* display, int timeoutMs)
 {
+    return launch(folder, folder.executable(), arguments, display, timeoutMs, false);
+}
+
+bool GameProcess::startProgram(const GameFolder& folder, const QString& name,
+                               const QStringList& arguments, const Display* display, int timeoutMs)
+{
+    return launch(folder, QDir(folder.path()).filePath(name), arguments, display, timeoutMs, true);
+}
+
+bool GameProcess::launch(const GameFolder& folder, const QString& program,
+                         const QStringList& arguments, const Display* display, int timeoutMs,
+                         bool ownHome)
+{
     QProcessEnvironment env =
         display ? display->environment() : QProcessEnvironment::systemEnvironment();
     if (!display) {
@@ -389,9 +419,14 @@ bool GameProcess::start(const GameFolder& folder, const QStringList& arguments,
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.runtimeDir());
+    if (ownHome) {
+        env.insert(QStringLiteral("HOME"), folder.homeDir());
+        for (const char* xdg : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            env.remove(QString::fromLatin1(xdg));
+    }
     m_process->setProcessEnvironment(env);
     m_process->setWorkingDirectory(folder.path());
-    m_process->setProgram(folder.executable());
+    m_process->setProgram(program);
     m_process->setArguments(arguments);
     m_process->start();
     if (!m_process->waitForStarted(timeoutMs))

@@ -77,8 +77,10 @@ public:
                                int timeoutMs = kToolMs) const;
     // Every visible window of process `pid`, whatever its caption (menus included).
     QList<quint64> visibleWindows(qint64 pid, int timeoutMs = kToolMs) const;
-    // Waits (xdotool search --sync) for the visible window of process `pid`.
-    std::optional<quint64> waitForWindow(qint64 pid, int timeoutMs = kStartMs) const;
+    // Waits (xdotool search --sync) for the visible window of process `pid` with this caption.
+    std::optional<quint64> waitForWindow(qint64 pid,
+                                         const QString& title = QLatin1String(kWindowTitle),
+                                         int timeoutMs = kStartMs) const;
     // The window's frame as the X server has it (root coordinates).
     std::optional<QRect> geometry(quint64 window) const;
     // The window with the frame the window manager put around it (root coordinates).
@@ -109,6 +111,12 @@ public:
     QString path() const { return m_dir.path(); }
     QString executable() const;
     QString runtimeDir() const;
+    // A home folder of this copy's own (made on first use), for programs that keep their
+    // files in the user's folders.
+    QString homeDir() const;
+    // Copies another program of the build (the launcher) beside the game; returns its path
+    // here, or nothing when the copy failed.
+    std::optional<QString> addProgram(const QString& program) const;
     QString settingsPath() const;
     // Writes the settings file "zelklobby.ini" with a [Quillon] section holding `lines`.
     bool writeSettings(const QStringList& lines) const;
@@ -133,6 +141,10 @@ public:
     // `display` is null.
     bool start(const GameFolder& folder, const QStringList& arguments, const Display* display,
                int timeoutMs = kStartMs);
+    // Starts another program of the folder (see GameFolder::addProgram) the same way, with
+    // HOME set to the folder's home.
+    bool startProgram(const GameFolder& folder, const QString& name, const QStringList& arguments,
+                      const Display* display, int timeoutMs = kStartMs);
 
     qint64 pid() const { return m_pid; }
     bool isRunning() const { return m_process->state() != QProcess::NotRunning; }
@@ -145,6 +157,8 @@ public:
     bool signal(int number = 9, int timeoutMs = kStartMs);
 
 private:
+    bool launch(const GameFolder& folder, const QString& program, const QStringList& arguments,
+                const Display* display, int timeoutMs, bool ownHome);
     void collect();
     std::unique_ptr<QProcess> m_process;
     QByteArray m_stderr;
