@@ -21,6 +21,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QString::fromLatin1(protocol::kFullVersion));
+    // Ties the windows to the menu entry (its icon and name in the task bar, the Wayland
+    // app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.zelk42.Quillon"));
 
     client::SingleInstance instance;
     if (!instance.acquire())
