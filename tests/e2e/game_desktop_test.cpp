@@ -105,14 +105,15 @@ TEST_F(DesktopGame, TwoWindowsAndTwoBotsPlayAGameToItsWinner)
         return toCy;
     };
 
-    // Cy, in slot 1, starts a game: play to 2, 5 seconds per turn. Cy's own turn runs out
-    // without a stroke.
-    cy.send(MessageId::StartGameToHost, {1, false, 2, 5});
+    // Cy, in slot 1, starts a game: play to 2, 8 seconds per turn (four real ones: enough
+    // for Di's stroke, a picture of it and Cy's answer on a loaded machine). Cy's own turn
+    // runs out without a stroke.
+    cy.send(MessageId::StartGameToHost, {1, false, 2, 8});
     const auto start = announced(MessageId::StartGame, e2e::kToolMs);
     ASSERT_TRUE(start);
     EXPECT_EQ(start->integer(0), 1);
     EXPECT_EQ(start->integer(2), 2);
-    EXPECT_EQ(start->integer(3), 5);
+    EXPECT_EQ(start->integer(3), 8);
 
     const auto cyPicks = announced(MessageId::PickCategory, e2e::kPhaseMs);
     ASSERT_TRUE(cyPicks);
