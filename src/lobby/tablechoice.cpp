@@ -7,10 +7,15 @@ namespace lobby {
 
 namespace {
 
+bool isControl(char32_t codePoint)
+{
+    return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);
+}
+
 // Whether one character survives the trip to the wire and back unchanged.
 bool wireCarries(char32_t codePoint)
 {
-    if (codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0))
+    if (isControl(codePoint))
         return false;
     const QString text = QString::fromUcs4(&codePoint, 1);
     return protocol::fromWindows1252(protocol::toWindows1252(text)) == text;
@@ -31,7 +36,7 @@ std::optional<QString> nameProblem(const QString& name)
         if (wireCarries(codePoint))
             continue;
         const QString shown =
-            codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0)
+            isControl(codePoint)
                 ? QStringLiteral("U+%1").arg(static_cast<uint>(codePoint), 4, 16, QLatin1Char('0'))
                 : QString::fromUcs4(&codePoint, 1);
         return QStringLiteral("Your name cannot hold \"%1\": the game cannot send it. "
