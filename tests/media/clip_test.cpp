@@ -2,6 +2,7 @@
 // in, decoding to all of its sound; and what a damaged or cut-off file gives instead.
 #include "media/clip.h"
 
+#include "clipnames.h"
 #include "wavefile.h"
 
 #include <QRandomGenerator>
@@ -11,17 +12,9 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-namespace {
+using cliptest::clipNames;
 
-QList<QByteArray> clipNames()
-{
-    QList<QByteArray> names = {"correct", "entered", "gameover", "noanswer", "pass", "turn"};
-    for (int i = 0; i <= 6; ++i)
-        names << "cat" + QByteArray::number(i);
-    for (int i = 1; i <= 20; ++i)
-        names << "wave" + QByteArray::number(i);
-    return names;
-}
+namespace {
 
 const QSet<QByteArray> kMpegClips = {"wave6", "wave15", "wave16", "wave17", "wave20"};
 constexpr quint16 kPcm = 0x0001;

@@ -2,6 +2,8 @@
 // off the old one, and where there is no output or no such clip there is simply no sound.
 #include "media/clipplayer.h"
 
+#include "clipnames.h"
+
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,21 +12,13 @@
 
 #include <gtest/gtest.h>
 
+using cliptest::clipNames;
+
 namespace {
 
 bool hasAudioOutput()
 {
     return !QMediaDevices::defaultAudioOutput().isNull();
-}
-
-QList<QByteArray> clipNames()
-{
-    QList<QByteArray> names = {"correct", "entered", "gameover", "noanswer", "pass", "turn"};
-    for (int i = 0; i <= 6; ++i)
-        names << "cat" + QByteArray::number(i);
-    for (int i = 1; i <= 20; ++i)
-        names << "wave" + QByteArray::number(i);
-    return names;
 }
 
 TEST(ClipPlayer, WithoutAnOutputEveryPlayIsSilentAndReturnsAtOnce)
