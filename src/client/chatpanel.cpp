@@ -135,7 +135,11 @@ bool ChatPanel::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (watched == m_w.transcript->viewport())
+    // Mouse events only: the transcript's viewport also reports its destruction here, when
+    // the transcript is no longer a scroll area to ask for its viewport.
+    const bool mouse =
+        event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress;
+    if (mouse && watched == m_w.transcript->viewport())
         return linkEvent(event);
     return QObject::eventFilter(watched, event);
 }

@@ -244,7 +244,9 @@ void Tchat::closeEvent(QCloseEvent* event)
 
 void Tchat::closeSoon()
 {
-    // Never inside a handler: the current event finishes first.
+    // Never inside a handler: the current event finishes first. Whatever the host sends
+    // meanwhile is dropped (a host repeating "full" would otherwise open a box per line).
+    m_closing = true;
     QTimer::singleShot(0, this, &QWidget::close);
 }
 
@@ -353,6 +355,8 @@ void Tchat::applyPhrases(const std::array<QString, ChatPanel::kPhrases>& phrases
 
 void Tchat::handleMessage(MessageId id, const QByteArray& payload)
 {
+    if (m_closing)
+        return;
     switch (id) {
     case MessageId::SendLoginInfo:
         return sendloginfo(payload);

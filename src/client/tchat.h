@@ -101,6 +101,7 @@ private:
     QStringList m_arguments;
     bool m_started = false;
     bool m_informing = false;
+    bool m_closing = false; // a close is on its way; the host's lines no longer count
     // Geometry as last read from or written to the settings file (all 0 until read).
     Geometry m_rememberedGeometry;
     // Outer bounds asked for before the desktop put its frame around the window.

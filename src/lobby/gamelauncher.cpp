@@ -58,11 +58,12 @@ void GameLauncher::release()
     if (!m_process)
         return;
     // Never destroyed, the process object does not end the game, which the system adopts when
-    // the launcher exits. The holder keeps the object reachable for leak checkers.
-    static std::vector<QProcess*> released;
+    // the launcher exits. The holder keeps the object reachable for leak checkers; it is
+    // never destroyed itself (a static vector would be, before the checker looks at exit).
+    static auto* const released = new std::vector<QProcess*>;
     m_process->disconnect(this);
     m_process->setParent(nullptr);
-    released.push_back(m_process);
+    released->push_back(m_process);
     m_process = nullptr;
 }
 

@@ -104,7 +104,10 @@ QSize UpDown::sizeHint() const
 
 bool UpDown::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == buddy_ && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The type first: while the buddy is being destroyed (its destructor still sends events
+    // through the filter) it is no longer a QLineEdit, and comparing with the QPointer would
+    // cast it to one.
+    if (event->type() == QEvent::KeyPress && watched == buddy_ && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Up) {
             stepUp();

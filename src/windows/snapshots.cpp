@@ -39,8 +39,10 @@ void SnapshotViewer::showEvent(QShowEvent* event)
 
 bool SnapshotViewer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui_->listbox_snapshots->viewport() &&
-        event->type() == QEvent::MouseButtonPress) {
+    // The type first: the viewport also reports its destruction here, when the list is no
+    // longer a scroll area to ask for its viewport.
+    if (event->type() == QEvent::MouseButtonPress &&
+        watched == ui_->listbox_snapshots->viewport()) {
         pressAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         return false;
     }

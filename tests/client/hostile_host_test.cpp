@@ -62,6 +62,15 @@ TEST_F(HostileHost, RepeatedAnnouncementsKeepTheListsBounded)
               QStringLiteral("Nobody is Connected."));
 }
 
+TEST_F(HostileHost, AHostRepeatingThatTheGameIsFullOpensOneBoxAndIsNotHeardAfterIt)
+{
+    for (int i = 0; i < 5; ++i)
+        host("CMD_full+");
+    host("CMD_chat+Bob: still here|clRed");
+    EXPECT_EQ(dialogs.shown, QStringList{QStringLiteral("Game is full")});
+    EXPECT_FALSE(ui().mainchat->toPlainText().contains(QStringLiteral("still here")));
+}
+
 // A real socket: a host that writes far more than the window handles stalls on TCP's flow
 // control while the window holds its reading, and every line arrives, in order.
 TEST(HostileHostFlood, TheWindowStopsReadingAFullQueueAndLosesNothing)
