@@ -18,6 +18,11 @@ if(QUILLON_SANITIZE)
                         -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
+# A fuzzing build instruments all code for libFuzzer's coverage feedback (the targets link
+# libFuzzer itself), and optimises it: fuzzing at -O0 runs at a third of the rate.
+if(QUILLON_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link -O1)
+endif()
 
 # quillon_target(<name>): our own conventions on one of our targets.
 function(quillon_target name)

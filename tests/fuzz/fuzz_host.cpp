@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ByteRandom random;
     host::HostEngine::Options options;
     options.dedicated = size % 2 == 1;
-    host::HostEngine engine(out, random, fuzzLists(), options);
+    static const host::WordLists lists = fuzzLists(); // read once; each engine gets a copy
+    host::HostEngine engine(out, random, lists, options);
     std::array<protocol::MessageFramer, 16> framers;
     qint64 now = 0;
     for (int i = 0; i < 4; ++i)
