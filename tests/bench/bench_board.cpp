@@ -112,8 +112,7 @@ void mouseToPicture()
         inked += board->picture().pixelColor(x, 180) != QColor(Qt::white) ? 1 : 0;
     std::printf("mouse movement to backing picture, %zu movements: p50 %.3f ms  p99 %.3f ms  "
                 "max %.3f ms (target p99 < 2 ms; %d pixels inked on row 180)\n",
-                ms.size(), percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0),
-                inked);
+                ms.size(), percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0), inked);
 }
 
 // A newcomer's window handed a 2,000-line record at once, drained by its own timer.

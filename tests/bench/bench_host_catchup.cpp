@@ -1,13 +1,14 @@
-// A newcomer's catch-up on a quillon-host child process with a drawing record of 5,000
-// stroke lines. The host records what the drawer of a running game draws, so one player
-// starts a long game and draws the record in paced batches (the host drops a connection
-// that sends more than 50 lines a second or holds more than 100 unhandled lines; building
-// the record takes about two minutes). Then newcomers join one after another; for each,
+// A newcomer's catch-up on a quillon-host child process with a drawing record of stroke
+// lines (5,000 unless asked otherwise). The host records what the drawer of a running game draws,
+// so one player starts a long game and draws the record in paced batches (the host drops a
+// connection that sends more than 50 lines a second or holds more than 100 unhandled lines;
+// building 5,000 lines takes about two minutes). Then newcomers join one after another; for each,
 // the time from its CMD_logininfo to the arrival of the first and of the last replayed line
 // is printed. Exits non-zero when a replay is incomplete or out of order.
 //
-//   bench_host_catchup [newcomers]     (default 5)
+//   bench_host_catchup [newcomers [lines]]     (default 5 newcomers, 5,000 lines)
 
+#include "support/cpuclock.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/timedclient.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int kRecordLines = 5000;
+constexpr int kDefaultRecordLines = 5000;
 constexpr int kBatch = 40;            // plus one chat line to learn when the batch is handled
 constexpr qint64 kBatchEveryMs = 900; // 45 lines a second, under the host's rate bound
 constexpr int kBuildTimeoutMs = 240000;
@@ -57,8 +58,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int newcomers = argc > 1 ? std::atoi(argv[1]) : 5;
-    if (newcomers < 1 || newcomers > 14) {
-        std::fprintf(stderr, "usage: bench_host_catchup [newcomers 1-14]\n");
+    const int recordLines = argc > 2 ? std::atoi(argv[2]) : kDefaultRecordLines;
+    if (newcomers < 1 || newcomers > 14 || recordLines < 2 || recordLines > 20000) {
+        std::fprintf(stderr, "usage: bench_host_catchup [newcomers 1-14 [lines 2-20000]]\n");
         return 2;
     }
 
@@ -79,7 +81,7 @@ int main(int argc, char** argv)
     }
     std::vector<QByteArray> record;
     qint64 recordBytes = 0;
-    for (int i = 0; i < kRecordLines; ++i) {
+    for (int i = 0; i < recordLines; ++i) {
         record.push_back(strokeLine(artist.slot(), i));
         recordBytes += record.back().size() + 1;
     }
@@ -105,19 +107,19 @@ int main(int argc, char** argv)
     qint64 lastBatchMs = -kBatchEveryMs;
     const bool built = support::spinUntil(
         [&] {
-            if (handledBatches == batches && sent < kRecordLines &&
+            if (handledBatches == batches && sent < recordLines &&
                 clock.elapsed() - lastBatchMs >= kBatchEveryMs) {
                 lastBatchMs = clock.elapsed();
-                const int end = std::min(kRecordLines, sent + kBatch);
+                const int end = std::min(recordLines, sent + kBatch);
                 for (; sent < end; ++sent)
                     artist.send(record[static_cast<size_t>(sent)]);
                 artist.send("CMD_chat+" + QByteArray::number(artist.slot()) + "+batch " +
                             QByteArray::number(++batches) + "|clBlack");
                 if (batches % 10 == 0)
                     std::fprintf(stderr, "bench_host_catchup: %d of %d lines sent\n", sent,
-                                 kRecordLines);
+                                 recordLines);
             }
-            return sent == kRecordLines && handledBatches == batches;
+            return sent == recordLines && handledBatches == batches;
         },
         kBuildTimeoutMs);
     if (!built || !artist.isConnected()) {
@@ -133,7 +135,7 @@ int main(int argc, char** argv)
     for (int n = 0; n < newcomers && ok; ++n) {
         support::TimedClient newcomer(clock);
         std::vector<QByteArray> replay;
-        replay.reserve(kRecordLines);
+        replay.reserve(recordLines);
         qint64 firstNs = -1;
         qint64 lastNs = -1;
         newcomer.setHandler([&](const QByteArray& message, qint64 receivedNs) {
@@ -155,7 +157,7 @@ int main(int argc, char** argv)
             support::spinUntil([&] { return replay.size() >= record.size(); }, 30000);
         if (!complete || replay != record) {
             std::fprintf(stderr, "bench_host_catchup: newcomer %d got %zu of %d lines%s\n", n + 1,
-                         replay.size(), kRecordLines,
+                         replay.size(), recordLines,
                          complete ? ", not the ones drawn or not in order" : "");
             ok = false;
             break;
@@ -172,7 +174,7 @@ int main(int argc, char** argv)
     const std::optional<int> exitCode = host.stop();
 
     std::printf("bench_host_catchup: drawing record of %d lines, %lld bytes, built in %.1f s\n",
-                kRecordLines, static_cast<long long>(recordBytes), buildSeconds);
+                recordLines, static_cast<long long>(recordBytes), buildSeconds);
     for (size_t i = 0; i < lastMs.size(); ++i)
         std::printf("  newcomer %zu: first replayed line after %.2f ms, last after %.2f ms\n",
                     i + 1, firstMs[i], lastMs[i]);
@@ -182,6 +184,8 @@ int main(int argc, char** argv)
         std::printf("  catch-up (logininfo to last replayed line) ms: min %.2f  median %.2f  "
                     "max %.2f\n",
                     sorted.front(), sorted[sorted.size() / 2], sorted.back());
+        support::reportFigure("catchup_ms", sorted[sorted.size() / 2]);
+        support::reportFigure("catchup_lines", recordLines);
     }
     if (exitCode != 0) {
         std::fprintf(stderr, "bench_host_catchup: the host did not end cleanly\n");

@@ -1,11 +1,11 @@
 // What an idle quillon-host costs: five players connected and logged in, no game, for a
 // while. Prints the host's CPU time (utime + stime from /proc/PID/stat, and the more precise
-// on-CPU time of all its threads from /proc/PID/task/*/schedstat) and the share of one core,
-// beside a process that does nothing but run a 10 ms timer, measured over the same time.
+// on-CPU time from the process's CPU-time clock) and the share of one core, beside two
+// processes that do nothing but run a 1 ms and a 10 ms timer, measured over the same time.
 // Exits non-zero when a figure cannot be read or a connection drops.
 //
 //   bench_host_idle [seconds]     (default 30)
-//   bench_host_idle --ticker      (the comparison process: a 10 ms timer, until signalled)
+//   bench_host_idle --ticker MS   (a comparison process: a timer of MS, until signalled)
 
 #include "support/cpuclock.h"
 #include "support/eventloop.h"
@@ -32,8 +32,8 @@ constexpr int kPlayers = 5;
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--ticker") == 0)
-        return support::runTicker(argc, argv, 10);
+    if (const int interval = support::tickerInterval(argc, argv))
+        return support::runTicker(argc, argv, interval);
 
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
@@ -58,10 +58,9 @@ int main(int argc, char** argv)
         bots.push_back(std::move(bot));
     }
 
-    support::HostProcess ticker(QCoreApplication::applicationFilePath());
-    if (!ticker.startPlain({QStringLiteral("--ticker")}) ||
-        !ticker.waitForLog(QStringLiteral("ticker: running"))) {
-        std::fprintf(stderr, "bench_host_idle: the timer process did not start\n");
+    support::ComparisonTickers tickers;
+    if (!tickers.start()) {
+        std::fprintf(stderr, "bench_host_idle: the timer processes did not start\n");
         return 1;
     }
 
@@ -69,27 +68,26 @@ int main(int argc, char** argv)
     support::spinFor(1000);
     QElapsedTimer wall;
     const support::CpuSample hostFrom = support::cpuSample(host.pid());
-    const support::CpuSample tickerFrom = support::cpuSample(ticker.pid());
+    tickers.sampleFrom();
     wall.start();
     support::spinFor(seconds * 1000);
     const support::CpuSample hostTo = support::cpuSample(host.pid());
-    const support::CpuSample tickerTo = support::cpuSample(ticker.pid());
+    tickers.sampleTo();
     const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
 
     bool connected = true;
     for (const auto& bot : bots)
         connected = connected && bot->isConnected();
-    ticker.stop();
     bots.clear();
     const std::optional<int> exitCode = host.stop();
 
     std::printf("bench_host_idle: %d players logged in, no game, %.1f s\n", kPlayers, wallSeconds);
-    support::reportCpu("quillon-host:", hostFrom, hostTo, wallSeconds);
-    support::reportCpu("a 10 ms timer (comparison):", tickerFrom, tickerTo, wallSeconds);
+    support::reportFigure("host_idle_pct",
+                          support::reportCpu("quillon-host:", hostFrom, hostTo, wallSeconds));
+    tickers.report(wallSeconds);
 
     bool ok = true;
-    if (!hostFrom.readable() || !hostTo.readable() || !tickerFrom.readable() ||
-        !tickerTo.readable()) {
+    if (!hostFrom.readable() || !hostTo.readable() || !tickers.readable()) {
         std::fprintf(stderr, "bench_host_idle: /proc figures could not be read\n");
         ok = false;
     }

@@ -6,6 +6,7 @@
 //
 //   bench_host_latency [seconds]     (default 30)
 
+#include "support/cpuclock.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/timedclient.h"
@@ -163,6 +164,8 @@ int main(int argc, char** argv)
     std::printf("  relay latency ms: p50 %.3f  p90 %.3f  p99 %.3f  max %.3f\n",
                 percentile(latencyMs, 0.50), percentile(latencyMs, 0.90),
                 percentile(latencyMs, 0.99), latencyMs.empty() ? 0.0 : latencyMs.back());
+    support::reportFigure("relay_p50_ms", percentile(latencyMs, 0.50));
+    support::reportFigure("relay_p99_ms", percentile(latencyMs, 0.99));
 
     bool ok = true;
     if (!delivered || missing > 0) {

@@ -13,6 +13,7 @@
 //   bench_window_start [starts]     (default 7)
 
 #include "e2e/desktop.h"
+#include "support/cpuclock.h"
 #include "support/eventloop.h"
 #include "support/testbot.h"
 
@@ -91,5 +92,6 @@ int main(int argc, char** argv)
     std::printf("bench_window_start: %d starts on Xvfb %s, start to shown and logged in: "
                 "median %.1f ms, min %.1f ms, max %.1f ms\n",
                 starts, qUtf8Printable(display.name()), median, sorted.front(), sorted.back());
+    support::reportFigure("start_to_login_ms", median);
     return 0;
 }

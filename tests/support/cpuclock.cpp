@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace support {
@@ -42,6 +44,66 @@ int runTicker(int argc, char** argv, int intervalMs)
     timer.start();
     std::fprintf(stderr, "ticker: running\n");
     return QCoreApplication::exec();
+}
+
+int tickerInterval(int argc, char** argv)
+{
+    if (argc < 3 || std::strcmp(argv[1], "--ticker") != 0)
+        return 0;
+    const int ms = std::atoi(argv[2]);
+    return ms >= 1 && ms <= 1000 ? ms : 0;
+}
+
+ComparisonTickers::ComparisonTickers() = default;
+ComparisonTickers::~ComparisonTickers() = default;
+
+bool ComparisonTickers::start()
+{
+    for (size_t i = 0; i < kIntervals.size(); ++i) {
+        m_tickers[i] = std::make_unique<HostProcess>(QCoreApplication::applicationFilePath());
+        if (!m_tickers[i]->startPlain(
+                {QStringLiteral("--ticker"), QString::number(kIntervals[i])}) ||
+            !m_tickers[i]->waitForLog(QStringLiteral("ticker: running")))
+            return false;
+    }
+    return true;
+}
+
+void ComparisonTickers::sampleFrom()
+{
+    for (size_t i = 0; i < kIntervals.size(); ++i)
+        m_from[i] = cpuSample(m_tickers[i] ? m_tickers[i]->pid() : 0);
+}
+
+void ComparisonTickers::sampleTo()
+{
+    for (size_t i = 0; i < kIntervals.size(); ++i)
+        m_to[i] = cpuSample(m_tickers[i] ? m_tickers[i]->pid() : 0);
+}
+
+bool ComparisonTickers::readable() const
+{
+    for (size_t i = 0; i < kIntervals.size(); ++i) {
+        if (!m_from[i].readable() || !m_to[i].readable())
+            return false;
+    }
+    return true;
+}
+
+void ComparisonTickers::report(double wallSeconds) const
+{
+    for (size_t i = 0; i < kIntervals.size(); ++i) {
+        const QByteArray what =
+            "a " + QByteArray::number(kIntervals[i]) + " ms timer (comparison):";
+        const double share = reportCpu(what.constData(), m_from[i], m_to[i], wallSeconds);
+        const QByteArray name = "timer" + QByteArray::number(kIntervals[i]) + "_pct";
+        reportFigure(name.constData(), share);
+    }
+}
+
+void reportFigure(const char* name, double value)
+{
+    std::printf("figure %s %.4f\n", name, value);
 }
 
 } // namespace support
