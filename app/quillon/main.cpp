@@ -5,6 +5,7 @@
 #include "client/tchat.h"
 #include "client/userfolders.h"
 #include "host/hostserver.h"
+#include "host/logline.h"
 #include "media/clipplayer.h"
 #include "protocol/version.h"
 #include "windows/shell.h"
@@ -15,6 +16,37 @@
 
 #include <QApplication>
 #include <QDir>
+
+namespace {
+
+// The embedded host's clock second. QUILLON_SECOND_MS shortens it for tests and
+// demonstrations, as quillon-host's --second-ms does; it is kept to 50..1000 ms because a
+// picking phase of eleven clock seconds must leave a window time to show its chooser, and a
+// longer second than the real one helps nobody. Anything else keeps the real second.
+host::HostServer::Options embeddedHostOptions()
+{
+    constexpr int kShortestSecondMs = 50;
+    constexpr int kLongestSecondMs = 1000;
+    host::HostServer::Options options;
+    if (!qEnvironmentVariableIsSet("QUILLON_SECOND_MS"))
+        return options;
+    const QString text = qEnvironmentVariable("QUILLON_SECOND_MS");
+    bool isNumber = false;
+    const int secondMs = text.toInt(&isNumber);
+    if (isNumber && secondMs >= kShortestSecondMs && secondMs <= kLongestSecondMs) {
+        options.secondMs = secondMs;
+    } else {
+        host::writeLog(host::LogLevel::Warning,
+                       QStringLiteral("QUILLON_SECOND_MS=\"%1\" ignored: the clock second takes "
+                                      "%2 to %3 milliseconds")
+                           .arg(text.left(32))
+                           .arg(kShortestSecondMs)
+                           .arg(kLongestSecondMs));
+    }
+    return options;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -42,7 +74,7 @@ int main(int argc, char** argv)
 
     client::Tchat window(services);
     dialogs.setParent(&window);
-    host::HostServer hostServer(host::HostServer::Options{});
+    host::HostServer hostServer(embeddedHostOptions());
     EmbeddedHost host(hostServer);
     windows::DesktopShell shell;
     windows::SideWindowSet sideWindows(&window, shell);
