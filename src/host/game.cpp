@@ -254,17 +254,11 @@ void Game::answer(int slot, const QByteArray& guessText)
 
 void Game::judgeWord(int slot, const QByteArray& word)
 {
-    const qsizetype at = phrase::locate(m_phrase, word);
-    if (at < 0) {
+    // Every copy of a repeated word at once: one guess, one new mask for everybody.
+    if (!phrase::uncover(m_mask, m_phrase, word)) {
         hintIfClose(slot, word);
         return;
     }
-    const bool uncovered = m_mask.contains(' ' + word + ' ');
-    if (!uncovered && !phrase::isWholeWord(m_phrase, at, word.size())) {
-        hintIfClose(slot, word);
-        return;
-    }
-    m_mask.replace(at, word.size(), word);
     if (m_mask.contains('_')) {
         m_players.toEveryone(buildMessage(MessageId::UpdateAnswer, {QByteArray("false"), m_mask}));
         return;

@@ -39,15 +39,17 @@ bool isRefused(const QByteArray& phrase)
     return false;
 }
 
-qsizetype locate(const QByteArray& phrase, const QByteArray& word)
+qsizetype locate(const QByteArray& phrase, const QByteArray& word, qsizetype from)
 {
-    if (const qsizetype p = phrase.indexOf(' ' + word + ' '); p >= 0)
-        return p + 1;
-    if (const qsizetype p = phrase.indexOf(word + ' '); p >= 0)
-        return p;
-    if (const qsizetype p = phrase.indexOf(' ' + word); p >= 0)
-        return p + 1;
-    return phrase.indexOf(word);
+    if (word.isEmpty())
+        return -1;
+    // The same letters inside a longer word ("OLIE" in "ROLIE POLIE OLIE") must not hide
+    // the whole word further on.
+    for (qsizetype at = phrase.indexOf(word, from); at >= 0; at = phrase.indexOf(word, at + 1)) {
+        if (isWholeWord(phrase, at, word.size()))
+            return at;
+    }
+    return phrase.indexOf(word, from);
 }
 
 bool isWholeWord(const QByteArray& phrase, qsizetype position, qsizetype length)
@@ -56,6 +58,17 @@ bool isWholeWord(const QByteArray& phrase, qsizetype position, qsizetype length)
     const bool startsWord = position == 0 || phrase.at(position - 1) == ' ';
     const bool endsWord = end == phrase.size() || (end < phrase.size() && phrase.at(end) == ' ');
     return startsWord && endsWord;
+}
+
+bool uncover(QByteArray& mask, const QByteArray& phrase, const QByteArray& word)
+{
+    bool found = false;
+    for (qsizetype at = locate(phrase, word); at >= 0 && isWholeWord(phrase, at, word.size());
+         at = locate(phrase, word, at + word.size())) {
+        mask.replace(at, word.size(), word);
+        found = true;
+    }
+    return found;
 }
 
 bool isClose(const QByteArray& guessWord, const QByteArray& phraseWord)

@@ -17,16 +17,24 @@ QList<QByteArray> pieces(const QByteArray& text);
 // One character longer than the phrase, with its blanks where the phrase has them.
 QByteArray mask(const QByteArray& phrase);
 
-// A phrase in which a piece occurs (case-sensitively) inside the text after it can never
-// be uncovered word by word, so it is refused when drawn ("candle in the wind").
+// A phrase in which a piece occurs (case-sensitively) inside the text after it is refused
+// when drawn ("candle in the wind"). Judging does not need this (uncover() finds every
+// copy of a word, in any letter case); it keeps the choice of phrases players know.
 bool isRefused(const QByteArray& phrase);
 
-// Where a guess word stands in the phrase, 0-based, or -1: first as a whole word between
-// blanks, then before a blank, then after a blank, then anywhere.
-qsizetype locate(const QByteArray& phrase, const QByteArray& word);
+// Where a guess word stands in the phrase at or after `from`, 0-based, or -1: the first
+// place where it is a whole word, else the first place inside a longer word. An empty
+// word stands nowhere.
+qsizetype locate(const QByteArray& phrase, const QByteArray& word, qsizetype from = 0);
 
 // Whether `length` characters at `position` form a whole word of the phrase.
 bool isWholeWord(const QByteArray& phrase, qsizetype position, qsizetype length);
+
+// Writes a guess word into the mask wherever it stands in the (upper-cased) phrase as a
+// whole word; false when it stands nowhere. A word guessed once is known, so every copy
+// of a repeated word is uncovered by that one guess, and guessing an uncovered word again
+// leaves the mask as it is.
+bool uncover(QByteArray& mask, const QByteArray& phrase, const QByteArray& word);
 
 // A near miss earns a private hint: the phrase word is the guess plus "ING", "S", "ES",
 // "ED" or "D", or fewer than two of the phrase word's positions differ from the guess

@@ -4,6 +4,41 @@
 
 namespace host {
 
+namespace {
+
+bool isTabOrLineEnd(char c)
+{
+    return c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A tab or line end around an entry (an edited list, a file saved on Windows) is no part
+// of its last or first word: it is dropped, while the blanks there stay as they are, so the
+// mask keeps its shape. Inside the entry it parts two words, as a blank does.
+QByteArray withoutTabsAndLineEnds(const QByteArray& line)
+{
+    const auto isSpace = [](char c) {
+        return c == ' ' || isTabOrLineEnd(c);
+    };
+    qsizetype begin = 0;
+    while (begin < line.size() && isSpace(line.at(begin)))
+        ++begin;
+    qsizetype end = line.size();
+    while (end > begin && isSpace(line.at(end - 1)))
+        --end;
+    QByteArray entry;
+    entry.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line.at(i);
+        if (!isTabOrLineEnd(c))
+            entry.append(c);
+        else if (i >= begin && i < end)
+            entry.append(' ');
+    }
+    return entry;
+}
+
+} // namespace
+
 WordLists WordLists::builtIn()
 {
     std::array<QList<QByteArray>, kCategories> lists;
@@ -20,6 +55,8 @@ QList<QByteArray> WordLists::parse(const QByteArray& text)
     QList<QByteArray> entries = text.split('\n');
     if (!entries.isEmpty() && entries.last().isEmpty())
         entries.removeLast(); // after the final line break
+    for (QByteArray& entry : entries)
+        entry = withoutTabsAndLineEnds(entry);
     return entries;
 }
 

@@ -16,7 +16,8 @@ public:
 
     // The lists compiled into the program.
     static WordLists builtIn();
-    // One entry per line, each line ended by "\n"; blanks and tabs are part of the entry.
+    // One entry per line, each line ended by "\n". Blanks are part of the entry (doubled
+    // and trailing ones included); tabs and line ends are not part of any word.
     static QList<QByteArray> parse(const QByteArray& text);
 
     WordLists() = default;

@@ -149,3 +149,55 @@ TEST_F(Winning, ATargetOfZeroIsWonByTheFirstPoint)
     seconds(11);
     EXPECT_EQ(to(1, "CMD_winner"), QList<QByteArray>{"CMD_winner+Ann"});
 }
+
+// Phrases whose words repeat or stand inside longer words; Ann draws, Bob guesses.
+class AwkwardPhrases : public HostFixture {
+protected:
+    AwkwardPhrases()
+        : HostFixture(listsOf({"The Cat in the Hat", "Like father like son", "rolie polie olie"}))
+    {}
+    void draw(int entry)
+    {
+        join("Ann");
+        join("Bob");
+        join("Cid");
+        random.script = {0, entry}; // category 0, then the entry
+        startGame();
+        pickingPasses();
+        clearSent();
+    }
+    QList<QByteArray> masks() const { return to(3, "CMD_updateanswer"); }
+    QList<int> solvedByBob(const QByteArray& phrase) const
+    {
+        return receivers("CMD_correctanswer+2+2+1+1+" + phrase);
+    }
+};
+
+TEST_F(AwkwardPhrases, ARepeatedWordIsUncoveredEverywhereByOneGuess)
+{
+    draw(0);
+    handle(2, "CMD_answer+2+the");
+    EXPECT_EQ(masks(), QList<QByteArray>{"CMD_updateanswer+false+THE ___ __ THE ___ "});
+    handle(2, "CMD_answer+2+cat in hat");
+    EXPECT_EQ(solvedByBob("THE CAT IN THE HAT"), (QList<int>{1, 2, 3}));
+}
+
+TEST_F(AwkwardPhrases, ARepeatedWordInAnotherLetterCaseIsSolvedByTheWholePhrase)
+{
+    draw(1);
+    handle(2, "CMD_answer+2+like father like son");
+    EXPECT_EQ(masks(), (QList<QByteArray>{"CMD_updateanswer+false+LIKE ______ LIKE ___ ",
+                                          "CMD_updateanswer+false+LIKE FATHER LIKE ___ ",
+                                          "CMD_updateanswer+false+LIKE FATHER LIKE ___ "}));
+    EXPECT_EQ(solvedByBob("LIKE FATHER LIKE SON"), (QList<int>{1, 2, 3}));
+}
+
+TEST_F(AwkwardPhrases, AWholeWordIsFoundPastItsLettersInsideLongerWords)
+{
+    draw(2);
+    handle(2, "CMD_answer+2+olie");
+    handle(2, "CMD_answer+2+lie"); // only inside words: nothing to uncover
+    EXPECT_EQ(masks(), QList<QByteArray>{"CMD_updateanswer+false+_____ _____ OLIE "});
+    handle(2, "CMD_answer+2+polie rolie");
+    EXPECT_EQ(solvedByBob("ROLIE POLIE OLIE"), (QList<int>{1, 2, 3}));
+}

@@ -53,4 +53,7 @@ TEST(WordLocation, PrefersWholeWordsAndChecksBoundaries)
     EXPECT_FALSE(isWholeWord(p, 5, 3));
     EXPECT_TRUE(isWholeWord(p, 4, 5));
     EXPECT_EQ(locate(p, "ZZZ"), -1);
+    // The same letters earlier, at the end or the start of a longer word, hide nothing.
+    EXPECT_EQ(locate("ROLIE POLIE OLIE", "OLIE"), 12);
+    EXPECT_EQ(locate("X ANTS ANT", "ANT"), 7);
 }

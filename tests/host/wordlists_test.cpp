@@ -92,8 +92,16 @@ TEST(ShippedWordLists, CarryTheEntriesPlayersKnow)
     EXPECT_TRUE(list(lists, 3).contains("candle in the wind"));
     EXPECT_TRUE(list(lists, 5).contains("Mr  Bean"));
     EXPECT_TRUE(list(lists, 5).contains("Mr  Rogers neighborhood"));
-    EXPECT_TRUE(list(lists, 5).contains("Abbot And Costello Show\t"));
+    EXPECT_TRUE(list(lists, 5).contains("Abbot And Costello Show"));
     EXPECT_TRUE(list(lists, 6).contains("pie a la mode"));
+}
+
+TEST(WordListEntries, LoseTabsAndLineEndsAroundThemAndKeepTheirBlanks)
+{
+    EXPECT_EQ(
+        WordLists::parse("Abbot And Costello Show\t\nA Bad egg \n\tMr  Bean\r\n"
+                         "fish\tsoup \t\n"),
+        (QList<QByteArray>{"Abbot And Costello Show", "A Bad egg ", "Mr  Bean", "fish soup "}));
 }
 
 class ShippedListsInPlay : public HostFixture {
