@@ -15,6 +15,8 @@
 #include <QLocale>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace client {
 
 using protocol::FieldReader;
@@ -57,7 +59,7 @@ TurnPanel::TurnPanel(const Widgets& widgets, ClientState& state, const Roster& r
     connect(m_w.start, &QPushButton::clicked, this, &TurnPanel::startClicked);
     connect(m_w.pass, &QPushButton::clicked, this, &TurnPanel::passClick);
     m_timer2.setInterval(1000);
-    connect(&m_timer2, &QTimer::timeout, this, &TurnPanel::clockTick);
+    connect(&m_timer2, &QTimer::timeout, this, &TurnPanel::timer2Timer);
 }
 
 QString TurnPanel::today()
@@ -85,7 +87,24 @@ void TurnPanel::restartClock(int seconds, DisplayClock::Mode mode)
 {
     m_timer2.stop();
     m_clock.start(seconds, mode);
+    startTimer2();
+}
+
+void TurnPanel::startTimer2()
+{
     m_timer2.start();
+    m_sinceTimer2.start();
+}
+
+void TurnPanel::timer2Timer()
+{
+    // A window that could not run for a while (stopped, suspended, too busy) gets one late
+    // timeout for all the seconds it missed: they are all counted, so its clock shows the
+    // time the host has left instead of running late for the rest of the turn. (A timeout
+    // a little late is followed by one a little early: each counts one second.)
+    const qint64 seconds = std::max<qint64>(1, m_sinceTimer2.restart() / 1000);
+    for (qint64 n = 0; n < seconds && m_timer2.isActive(); ++n)
+        clockTick();
 }
 
 void TurnPanel::clockTick()
@@ -216,7 +235,7 @@ int TurnPanel::nextPlayer(const QByteArray& payload)
         seconds = kDefaultTurnSeconds;
     m_clock.start(seconds, DisplayClock::Mode::Drawing);
     if (!m_timer2.isActive())
-        m_timer2.start();
+        startTimer2();
     return drawer;
 }
 

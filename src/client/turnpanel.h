@@ -6,6 +6,7 @@
 #include "client/eventsounds.h"
 #include "client/services.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -88,6 +89,8 @@ Q_SIGNALS:
 
 private:
     void restartClock(int seconds, DisplayClock::Mode mode);
+    void startTimer2();
+    void timer2Timer();
     void showClock();
     void hideWinner();
     void releaseCategoryButtons();
@@ -107,7 +110,8 @@ private:
     ClientConnection& m_connection;
     DisplayClock m_clock;
     QTimer m_timer2;
-    int m_turnSeconds = 0; // announced by the host; 0 until then
+    QElapsedTimer m_sinceTimer2; // since m_timer2 last fired or started
+    int m_turnSeconds = 0;       // announced by the host; 0 until then
     QString m_snapshotCaption;
 };
 

@@ -1,6 +1,7 @@
 #include "client/scoreboard.h"
 #include "client/tchat.h"
 #include "protocol/message.h"
+#include "support/eventloop.h"
 #include "ui/colourbutton.h"
 #include "ui/updown.h"
 
@@ -12,7 +13,9 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace clienttest;
 
@@ -168,6 +171,20 @@ TEST_F(PlayerWindow, EveryWindowCountsTheTurnDownFromTheAnnouncedTime)
     host("CMD_startgame+1+false+20+75");
     host("CMD_nextplayer+1+0+_____ ");
     EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 75);
+}
+
+TEST_F(PlayerWindow, AWindowHeldUpForSecondsCountsTheSecondsItMissed)
+{
+    loginAs(2, "Bob");
+    host("CMD_nextplayer+1+0+_____ ");
+    ASSERT_EQ(window->turnPanel().clock().secondsLeft(), 120);
+    // The window cannot run for 2.3 s (stopped, suspended, busy): its clock's timer fires
+    // once, late, and the clock shows the two whole seconds that passed, not one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2300));
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->turnPanel().clock().secondsLeft() != 120; }, 2000));
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 118);
+    EXPECT_EQ(ui().label_timer->text(), QStringLiteral("1:58"));
 }
 
 TEST_F(PlayerWindow, ANewcomerCountsFromTheSummaryThatFollowsTheTurn)
