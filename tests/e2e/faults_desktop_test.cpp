@@ -225,6 +225,17 @@ TEST_F(FaultsDesktop, AWindowStoppedForHalfAMinuteCatchesUpOrLeavesAndNobodyElse
         },
         e2e::kToolMs);
     if (caughtUp) {
+        // Its clock shows the time left as Bob's does, not the half minute it missed.
+        const auto clockOf = [&](quint64 window, const char* name) {
+            return part(window, QString::fromLatin1(name), e2e::faults::kClock);
+        };
+        EXPECT_TRUE(support::spinUntil(
+            [&] {
+                return clockOf(*annWindow, "faults-stopped-ann-clock") ==
+                       clockOf(*bobWindow, "faults-stopped-bob-clock");
+            },
+            e2e::kToolMs))
+            << "Ann's clock differs from Bob's";
         EXPECT_TRUE(watch.departedSlots().isEmpty()) << "somebody left";
         EXPECT_FALSE(table.log().contains(QStringLiteral("dropping")));
     } else {

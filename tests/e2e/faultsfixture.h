@@ -20,6 +20,8 @@ namespace e2e::faults {
 // Places relative to the window's top left (no window manager: the menu bar is 19 pixels).
 inline constexpr QPoint kBoardAt{2, 88};
 inline constexpr QSize kBoardSize{533, 369};
+// The turn clock's time and bar.
+inline constexpr QRect kClock{430, 68, 100, 17};
 inline constexpr QPoint kSnapshotButton{482, 31};
 inline constexpr QPoint kFileMenu{18, 9};
 inline constexpr QPoint kChatEntry{639, 501};
@@ -75,8 +77,13 @@ protected:
 
     QImage board(quint64 window, const QString& name)
     {
+        return part(window, name, {kBoardAt, kBoardSize});
+    }
+    // A part of the window's picture (kept whole as NAME.png).
+    QImage part(quint64 window, const QString& name, const QRect& area)
+    {
         const std::optional<QString> path = display.screenshot(name, window);
-        return path ? QImage(*path).copy(QRect(kBoardAt, kBoardSize)) : QImage();
+        return path ? QImage(*path).copy(area) : QImage();
     }
 
     // The message box `pid` shows, once it shows one.
