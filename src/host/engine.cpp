@@ -69,21 +69,30 @@ void HostEngine::welcome(int slot)
     m_players.to(slot, buildMessage(MessageId::SendLoginInfo, {slot}));
 }
 
-void HostEngine::lineReceived(int slot, QByteArrayView line, qint64 nowMs)
+void HostEngine::lineReceived(int slot, QByteArrayView line)
 {
     if (!m_players.isConnected(slot))
         return;
-    if (!link(slot).budget.spend(nowMs)) {
-        disconnect(slot, QStringLiteral("Excess Flood: more than %1 lines a second")
-                             .arg(limits::kLinesPerSecond));
-        return;
-    }
-    if (m_queue.countFrom(slot) >= limits::kMaxQueuedLinesPerConnection) {
-        disconnect(slot, QStringLiteral("Excess Flood: more than %1 unhandled lines")
-                             .arg(limits::kMaxQueuedLinesPerConnection));
-        return;
-    }
     m_queue.push(slot, line);
+    updateIntake(slot);
+}
+
+bool HostEngine::inputHeld(int slot) const
+{
+    return slot >= 1 && slot <= PlayerTable::kSlots && m_links[static_cast<size_t>(slot)].inputHeld;
+}
+
+void HostEngine::updateIntake(int slot)
+{
+    if (slot < 1 || slot > PlayerTable::kSlots)
+        return;
+    const qsizetype lines = m_queue.countFrom(slot);
+    const qsizetype bytes = m_queue.bytesFrom(slot);
+    bool& held = link(slot).inputHeld;
+    if (!held && (lines >= limits::kHoldQueuedLines || bytes >= limits::kHoldQueuedBytes))
+        held = true;
+    else if (held && lines <= limits::kHoldQueuedLines / 2 && bytes <= limits::kHoldQueuedBytes / 2)
+        held = false;
 }
 
 qint64 HostEngine::nextLoginDeadline() const
@@ -132,16 +141,26 @@ void HostEngine::connectionClosed(int slot)
     }
     m_players.release(slot);
     link(slot) = Link{};
-    if (m_game.running() && slot == m_game.drawer() &&
-        (m_players.isConnected(1) || m_options.dedicated))
-        m_game.findPlayer();
+    if (slot == m_game.drawer() && (m_players.isConnected(1) || m_options.dedicated))
+        m_game.drawerGone();
 }
 
-void HostEngine::drainTick()
+void HostEngine::drainTick(qint64 nowMs)
 {
-    if (m_queue.isEmpty())
-        return;
-    const FairQueue::Line line = m_queue.take();
+    FairQueue::Round round;
+    for (;;) {
+        const FairQueue::Line line =
+            m_queue.takeOldest(round, [&](int slot) { return link(slot).budget.hasLine(nowMs); });
+        if (line.slot == 0)
+            return;
+        link(line.slot).budget.spend();
+        updateIntake(line.slot);
+        handle(line);
+    }
+}
+
+void HostEngine::handle(const FairQueue::Line& line)
+{
     const protocol::Entry entry = protocol::splitEntry(line.text);
     if (entry.name.isEmpty())
         return;
@@ -177,7 +196,7 @@ void HostEngine::dispatch(int origin, const QByteArray& name, const QByteArray& 
         return refuse(QStringLiteral("slot field %1 is not the sender's slot").arg(named));
 
     // Rights the windows already respect, enforced.
-    if (def->id == MessageId::LoginInfo && link(origin).loggedIn)
+    if (def->id == MessageId::LoginInfo && m_players.at(origin)->loggedIn)
         return refuse(QStringLiteral("logged in already"));
     if (def->id == MessageId::StartGameToHost && origin != 1)
         return refuse(QStringLiteral("only slot 1 starts a game"));
@@ -249,14 +268,18 @@ void HostEngine::receivedLoginInfo(int origin, const QByteArray& payload)
     const protocol::Fields f = readMessage(MessageId::LoginInfo, payload);
     const int slot = f.integer(0);
     const QByteArray& version = f.text(1);
-    const QByteArray name = tableName(f.text(2));
     Player* player = m_players.at(slot);
     if (!player)
         return;
-    link(origin).loggedIn = true;
+    QByteArray name = tableName(f.text(2));
+    // Every window names players by what the host announces: a blank name would leave a
+    // row, a notice and even a winner without one.
+    if (name.trimmed().isEmpty())
+        name = "Player " + QByteArray::number(slot);
     link(origin).loginDeadlineMs = -1;
     player->name = name;
     player->connected = true;
+    player->loggedIn = true;
     m_out.log(LogLevel::Info, QStringLiteral("slot %1: logged in as \"%2\" (version %3)")
                                   .arg(slot)
                                   .arg(shown(name), shown(version)));
@@ -273,15 +296,34 @@ void HostEngine::receivedLoginInfo(int origin, const QByteArray& payload)
         m_players.to(1, buildMessage(MessageId::HaveWrongVersion, {name}));
         m_players.to(slot, buildMessage(MessageId::WrongVersion, {}));
     }
-    if (m_game.running()) {
+    sendGameState(slot);
+}
+
+void HostEngine::sendGameState(int slot)
+{
+    // A game is in progress from its start to its winner, also through the break and the
+    // category choice after a time-out, when the game is not "running" in the described
+    // sense; a newcomer is told the scores and the clock in every phase.
+    const TurnState phase = m_game.turnState();
+    if (phase == TurnState::Drawing)
         m_players.to(slot, buildMessage(MessageId::NextPlayer,
                                         {m_game.drawer(), m_game.category(), m_game.mask()}));
+    else if (phase == TurnState::Picking)
+        m_players.to(slot, buildMessage(MessageId::PickCategory, {m_game.drawer()}));
+    if (phase != TurnState::None) {
         QList<qint32> scores;
         for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
             scores.append(m_players.scoreOf(s));
         m_players.to(slot, buildMessage(MessageId::GameStats,
                                         {m_game.targetScore(), m_game.turnSeconds(), scores}));
     }
+    m_players.forEachConnected([&](int other) {
+        if (other != slot && m_players.at(other)->watching)
+            m_players.to(slot, buildMessage(MessageId::JustWatching, {other, QByteArray("1")}));
+    });
+    // The windows of the original design ignore this; ours set their clock by it.
+    if (phase != TurnState::None)
+        m_players.to(slot, buildMessage(MessageId::UpdateTime, {m_game.clock() - 2}));
 }
 
 void HostEngine::kickHim(const QByteArray& payload)
@@ -388,9 +430,8 @@ void HostEngine::justWatch(const QByteArray& payload)
         return;
     player->watching = true;
     m_players.toEveryone(buildMessage(MessageId::JustWatching, {slot, QByteArray("1")}));
-    // Only a turn in progress passes on; once a game has ended nothing restarts it.
-    if (slot == m_game.drawer() && m_game.turnState() != TurnState::None)
-        m_game.findPlayer();
+    if (slot == m_game.drawer())
+        m_game.drawerGone();
 }
 
 void HostEngine::playASound(const QByteArray& payload)

@@ -21,8 +21,10 @@ namespace host {
 // Every received line is bound to the slot of the connection that delivered it. A line
 // whose slot field names another slot is dropped, except where the hosting participant
 // (slot 1) acts on others: removing a player, or switching someone to watching. Lines are
-// taken from the connections in turn, and a connection that floods, never logs in or
-// fills the drawing record is dropped.
+// taken in rounds, one per connection, oldest first; a connection that sends faster than its
+// budget waits for it, and one whose queue is full is asked to be read no more until it has
+// drained (inputHeld), so no honest burst costs its sender the seat. A connection that never
+// logs in, or fills the drawing record, is dropped.
 class HostEngine {
 public:
     struct Options {
@@ -45,7 +47,10 @@ public:
     // The admitted connection is ready to hear its slot number.
     void welcome(int slot);
     // One complete message (without terminator) from the connection in `slot`.
-    void lineReceived(int slot, QByteArrayView line, qint64 nowMs);
+    void lineReceived(int slot, QByteArrayView line);
+    // Whether the connection in `slot` should not be read for now: its unhandled lines have
+    // reached limits::kHoldQueuedLines (or kHoldQueuedBytes) and are not yet down to half.
+    bool inputHeld(int slot) const;
     // The slot's connection has closed, whoever closed it.
     void connectionClosed(int slot);
 
@@ -54,8 +59,9 @@ public:
     // Closes the connections whose time to log in is over.
     void expireLogins(qint64 nowMs);
 
-    // Handles at most one queued line.
-    void drainTick();
+    // One round: at most one queued line of every connection whose budget allows it, the
+    // line that arrived first first.
+    void drainTick(qint64 nowMs);
     bool hasQueuedLines() const { return !m_queue.isEmpty(); }
     void clockTick();
     bool clockRunning() const { return m_game.clockRunning(); }
@@ -68,12 +74,14 @@ private:
     // What the engine knows of the connection in a slot, beyond the player table.
     struct Link {
         DrawingRecord::Owner id = 0; // serial number of the connection; 0: none
-        bool loggedIn = false;
         qint64 loginDeadlineMs = -1; // until the login; -1 when none is awaited
         LineBudget budget;
+        bool inputHeld = false;
     };
 
+    void handle(const FairQueue::Line& line);
     void dispatch(int origin, const QByteArray& name, const QByteArray& payload);
+    void updateIntake(int slot);
     void drop(int origin, const QByteArray& line, const QString& why);
     void disconnect(int slot, const QString& why);
     Link& link(int slot) { return m_links[static_cast<size_t>(slot)]; }
@@ -87,6 +95,8 @@ private:
     void justWatch(const QByteArray& payload);
     void playASound(const QByteArray& payload);
     void refreshPlayerList();
+    // What a newcomer to a game in progress needs to show it as everybody else does.
+    void sendGameState(int slot);
     // Tells the operator which phrase the drawer now has, when it changed.
     void logPhrase(const QByteArray& before);
 

@@ -6,38 +6,37 @@ void FairQueue::push(int slot, QByteArrayView text)
 {
     if (!valid(slot))
         return;
-    m_queues[static_cast<size_t>(slot)].push(text);
+    PerConnection& q = m_queues[static_cast<size_t>(slot)];
+    q.lines.push(text);
+    q.arrivals.push_back(++m_arrivals);
     ++m_waiting;
 }
 
-FairQueue::Line FairQueue::take()
+QByteArray FairQueue::take(int slot)
 {
-    if (m_waiting == 0)
-        return {};
-    for (int step = 1; step <= kSlots; ++step) {
-        const int slot = (m_lastServed + step - 1) % kSlots + 1;
-        protocol::ReceiveQueue& q = m_queues[static_cast<size_t>(slot)];
-        if (!q.isEmpty()) {
-            m_lastServed = slot;
-            --m_waiting;
-            return {slot, q.take()};
-        }
-    }
-    return {};
+    PerConnection& q = m_queues[static_cast<size_t>(slot)];
+    q.arrivals.pop_front();
+    --m_waiting;
+    return q.lines.take();
 }
 
 qsizetype FairQueue::countFrom(int slot) const
 {
-    return valid(slot) ? m_queues[static_cast<size_t>(slot)].size() : 0;
+    return valid(slot) ? m_queues[static_cast<size_t>(slot)].lines.size() : 0;
+}
+
+qsizetype FairQueue::bytesFrom(int slot) const
+{
+    return valid(slot) ? m_queues[static_cast<size_t>(slot)].lines.bytes() : 0;
 }
 
 void FairQueue::discardFrom(int slot)
 {
     if (!valid(slot))
         return;
-    protocol::ReceiveQueue& q = m_queues[static_cast<size_t>(slot)];
-    m_waiting -= q.size();
-    q = protocol::ReceiveQueue();
+    PerConnection& q = m_queues[static_cast<size_t>(slot)];
+    m_waiting -= q.lines.size();
+    q = PerConnection();
 }
 
 } // namespace host

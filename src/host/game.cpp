@@ -5,6 +5,7 @@
 #include "protocol/catalogue.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace host {
 
@@ -67,6 +68,12 @@ void Game::findPlayer()
     m_players.toEveryone(buildMessage(MessageId::PickCategory, {m_drawer}));
     m_clock = kPhaseTicks;
     switchClock(true);
+}
+
+void Game::drawerGone()
+{
+    if (m_turnState == TurnState::Picking || m_turnState == TurnState::Drawing)
+        findPlayer();
 }
 
 void Game::endGame()
@@ -156,11 +163,12 @@ void Game::pass(int slot)
     m_mask = phrase::mask(m_phrase);
     m_phrase = phrase::upperLetters(m_phrase);
     m_solved = false;
-    Player* drawer = m_players.at(m_drawer);
-    const qint32 score = drawer ? (drawer->score = std::max(0, drawer->score - 1)) : 0;
+    const qint32 score = penaliseDrawer();
     m_players.toEveryone(
         buildMessage(MessageId::UpdateAnswer, {QByteArray::number(m_drawer), m_mask}));
     m_players.toEveryone(buildMessage(MessageId::Passed, {m_drawer, score}));
+    if (m_team)
+        sendTeamScores();
     m_players.to(m_drawer, buildMessage(MessageId::GiveDrawerAnswer, {m_phrase}));
 }
 
@@ -193,8 +201,9 @@ void Game::timeUp()
     m_running = false;
     m_solved = true;
     m_players.toEveryone(buildMessage(MessageId::UpdateAnswer, {QByteArray("true"), m_phrase}));
-    if (Player* drawer = m_players.at(m_drawer))
-        drawer->score = std::max(0, drawer->score - 1);
+    penaliseDrawer();
+    if (m_team)
+        sendTeamScores();
     m_clock = kPhaseTicks;
     m_turnState = TurnState::Break;
     switchClock(true);
@@ -204,33 +213,50 @@ bool Game::checkForWin()
 {
     // A target of 0 or less would be "reached" before anybody scored; the first point wins.
     const qint32 target = std::max<qint32>(m_target, 1);
-    bool reached = false;
-    m_players.forEachSlot([&](int, const Player& p) { reached = reached || p.score >= target; });
-    if (!reached)
+    const QByteArray winner = m_team ? teamWinner(target) : playerWinner(target);
+    if (winner.isEmpty())
         return false;
-
-    QByteArray winner;
-    if (m_team) {
-        winner = m_players.scoreOf(1) > m_players.scoreOf(2) ? "Black Team" : "Maroon Team";
-    } else {
-        int best = 0;
-        qint32 top = 0;
-        m_players.forEachSlot([&](int slot, const Player& p) {
-            if (p.score > top) {
-                top = p.score;
-                best = slot;
-            }
-        });
-        int sharing = 0;
-        m_players.forEachSlot([&](int, const Player& p) { sharing += p.score == top ? 1 : 0; });
-        // A tie at the top is played off: the turns go on until one player leads alone.
-        if (sharing > 1)
-            return false;
-        winner = m_players.nameOf(best);
-    }
     m_running = false;
     m_players.toEveryone(buildMessage(MessageId::Winner, {winner}));
     return true;
+}
+
+QByteArray Game::teamWinner(qint32 target) const
+{
+    // Only a side with somebody at the table can win; a side that has left keeps its score
+    // in its rows but is out of the running. Equal scores go to the Maroon Team.
+    constexpr qint32 kAbsent = std::numeric_limits<qint32>::min();
+    qint32 black = kAbsent;
+    qint32 maroon = kAbsent;
+    m_players.forEachSeated([&](int slot, const Player&) {
+        if (slot <= PlayerTable::kBoardSlots)
+            (slot % 2 == 1 ? black : maroon) = m_players.scoreOf(slot % 2 == 1 ? 1 : 2);
+    });
+    if (std::max(black, maroon) < target)
+        return {};
+    return black > maroon ? "Black Team" : "Maroon Team";
+}
+
+QByteArray Game::playerWinner(qint32 target) const
+{
+    // Only players at the table count: one who left with the top score has not won, and
+    // never wins with an empty name. A tie at the top is played off: the turns go on until
+    // one player leads alone.
+    int best = 0;
+    qint32 top = 0;
+    int sharing = 0;
+    m_players.forEachSeated([&](int slot, const Player& p) {
+        if (p.score > top) {
+            top = p.score;
+            best = slot;
+            sharing = 1;
+        } else if (p.score == top && top > 0) {
+            ++sharing;
+        }
+    });
+    if (best == 0 || top < target || sharing > 1)
+        return {};
+    return m_players.nameOf(best);
 }
 
 void Game::answer(int slot, const QByteArray& guessText)
@@ -268,9 +294,14 @@ void Game::judgeWord(int slot, const QByteArray& word)
 
 void Game::hintIfClose(int slot, const QByteArray& word)
 {
+    // Near misses are judged by the words' letters and digits, as matches are.
+    const QByteArray guessed = phrase::key(word);
+    if (guessed.isEmpty())
+        return;
     const qsizetype places = std::min(kHintWords, m_words.size());
     for (qsizetype i = 0; i < places; ++i) {
-        if (!m_words[i].isEmpty() && phrase::isClose(word, m_words[i]))
+        const QByteArray wanted = phrase::key(m_words[i]);
+        if (!wanted.isEmpty() && phrase::isClose(guessed, wanted))
             m_players.to(slot, buildMessage(MessageId::VeryClose, {slot, word}));
     }
 }
@@ -282,9 +313,28 @@ void Game::addToSide(int slot, qint32 points)
     // A side's score lives in slot 1 (odd slots) or slot 2 (even slots) and is copied to
     // the side's other four rows.
     const int home = slot % 2 == 1 ? 1 : 2;
-    const qint32 score = m_players.scoreOf(home) + points;
+    const qint32 score = std::max(0, m_players.scoreOf(home) + points);
     for (int s = home; s <= PlayerTable::kBoardSlots; s += 2)
         m_players.at(s)->score = score;
+}
+
+qint32 Game::penaliseDrawer()
+{
+    // A team's rows are copies of one score: the side pays, so its rows never disagree.
+    if (m_team && m_drawer >= 1 && m_drawer <= PlayerTable::kBoardSlots) {
+        addToSide(m_drawer, -1);
+    } else if (Player* drawer = m_players.at(m_drawer)) {
+        drawer->score = std::max(0, drawer->score - 1);
+    }
+    return m_players.scoreOf(m_drawer);
+}
+
+void Game::sendTeamScores()
+{
+    QList<qint32> scores;
+    for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
+        scores.append(m_players.scoreOf(s));
+    m_players.toEveryone(buildMessage(MessageId::TeamScore, {scores}));
 }
 
 void Game::scoreSolved(int guesser)
@@ -294,10 +344,7 @@ void Game::scoreSolved(int guesser)
     if (m_team) {
         addToSide(m_drawer, kDrawerPoints);
         addToSide(guesser, kSolverPoints);
-        QList<qint32> scores;
-        for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
-            scores.append(m_players.scoreOf(s));
-        m_players.toEveryone(buildMessage(MessageId::TeamScore, {scores}));
+        sendTeamScores();
     } else {
         if (Player* p = m_players.at(guesser))
             p->score += kSolverPoints;

@@ -46,9 +46,12 @@ public:
     // Counts every time the clock is switched on; a new count restarts the second.
     quint64 clockStarts() const { return m_clockStarts; }
 
-    // The next turn: called at game start, after a break, and when the drawer leaves or
-    // starts watching during a game.
+    // The next turn: called at game start and after a break.
     void findPlayer();
+    // The drawer has left or starts watching: a turn being picked or drawn passes on at once
+    // (after a time-out too, when the game is not "running" until the next phrase); in a
+    // break the turn is over already, and the break ends with its win check as usual.
+    void drawerGone();
 
     bool running() const { return m_running; }
     int drawer() const { return m_drawer; }
@@ -72,6 +75,11 @@ private:
     void findPhrases();
     void timeUp();
     bool checkForWin();
+    QByteArray teamWinner(qint32 target) const;
+    QByteArray playerWinner(qint32 target) const;
+    // A time-out or a pass costs the drawer a point; in a team game the drawer's side.
+    qint32 penaliseDrawer();
+    void sendTeamScores();
     void endGame();
     // Draws entries until one passes the duplicate test; every drawn entry is removed.
     QByteArray drawPhrase();

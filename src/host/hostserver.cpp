@@ -18,8 +18,9 @@ HostEngine::Options engineOptions(const HostServer::Options& options)
 {
     HostEngine::Options o;
     o.dedicated = options.dedicated;
-    // The login time is counted in the host's clock seconds, like every other time.
-    o.loginTimeoutMs = qint64{limits::kLoginSeconds} * options.secondMs;
+    // Wall-clock time, whatever the clock second: a copy that takes a while to start must
+    // not be shut out of a table whose turns run fast.
+    o.loginTimeoutMs = qint64{limits::kLoginSeconds} * 1000;
     return o;
 }
 
@@ -119,9 +120,10 @@ void HostServer::sock1Read(TSock* sock)
         return;
     m_framers[static_cast<size_t>(slot)].feed(bytes, [&](QByteArrayView line) {
         if (!m_closing[static_cast<size_t>(slot)])
-            m_engine.lineReceived(slot, line, m_uptime.elapsed());
+            m_engine.lineReceived(slot, line);
     });
     drainSoon();
+    syncIntake();
     syncClock();
 }
 
@@ -131,7 +133,7 @@ void HostServer::drainSoon()
         return;
     const qint64 since = m_sinceDrain.elapsed();
     if (since >= kDrainTickMs) {
-        m_engine.drainTick();
+        m_engine.drainTick(m_uptime.elapsed());
         m_sinceDrain.restart();
         if (m_engine.hasQueuedLines())
             m_socktimer.start(kDrainTickMs);
@@ -143,13 +145,24 @@ void HostServer::drainSoon()
 
 void HostServer::socktimerTimer()
 {
-    m_engine.drainTick();
+    m_engine.drainTick(m_uptime.elapsed());
     m_sinceDrain.restart();
     if (!m_engine.hasQueuedLines())
         m_socktimer.stop();
     else if (m_socktimer.interval() != kDrainTickMs)
         m_socktimer.start(kDrainTickMs);
+    syncIntake();
     syncClock();
+}
+
+void HostServer::syncIntake()
+{
+    // A connection with a full queue is read no more until it has drained: its peer's
+    // sending then stalls by TCP's flow control, and nothing it sent is lost.
+    for (int slot = 1; slot <= PlayerTable::kSlots; ++slot) {
+        if (TSock* sock = connectionOf(slot))
+            sock->setInputHeld(m_engine.inputHeld(slot));
+    }
 }
 
 void HostServer::roundtimeTimer()

@@ -63,6 +63,7 @@ private:
     void roundtimeTimer();
 
     void drainSoon();
+    void syncIntake();
     void syncClock();
     void syncLoginTimer();
     net::TSock* connectionOf(int slot) const;

@@ -7,28 +7,36 @@
 // decades, scaled to what an honest player of this game can produce.
 namespace host::limits {
 
-// Unhandled lines one connection may hold in its receive queue. IRC servers drop a client
-// that keeps about 20 unprocessed lines ("Excess Flood"). The host works off 100 lines a
-// second for everybody together, taking them from the connections in turn.
-// 100 lines is a whole second of the host's capacity from one connection alone.
-inline constexpr qsizetype kMaxQueuedLinesPerConnection = 100;
+// Unhandled lines at which the host stops reading a connection, and half of which it reads
+// again: TCP's own flow control then slows that peer alone, whatever it sends, and nothing
+// it sent is lost. The host cannot tell a flood from a backlog when lines arrive (a stalled
+// uplink, a paused machine or a busy window delivers seconds of honest lines at once), so
+// it never drops a connection for what arrives; it only reads no faster than it handles.
+// A read takes at most one platform chunk (TSock::kReadChunk), so a connection's waiting
+// lines stay below these bounds plus one chunk.
+inline constexpr qsizetype kHoldQueuedLines = 100;
+inline constexpr qsizetype kHoldQueuedBytes = 64 * 1024;
 
-// Lines one connection may send: a sustained rate and a burst on top of it (a token
-// bucket; IRC servers work the same way with their penalty clock). Sized from the fastest
-// honest sources the windows have:
-//  - a typist holding Enter in the guess field sends a guess per key repeat: at most 30 a
-//    second at the fastest repeat rate desktops offer (X servers default to 25);
-//  - a drawer sends one CMD_draw per 101 mouse movements (at most 10 a second from a
-//    1000 Hz mouse) plus a CMD_moveit and a closing CMD_draw per pen-down (at most about
-//    15 clicks a second), about 40 a second while scribbling in short clicks;
+// How fast one connection's lines are handled: a sustained rate and a burst on top of it (a
+// token bucket, as IRC servers meter a client with their penalty clock). A connection whose
+// budget is spent waits for it to refill; its lines stay queued in order and, once its queue
+// is full, it is no longer read. Sized from the fastest honest sources the windows have:
+//  - a typist holding Enter in the guess field of a window that sends empty guesses: 25 to
+//    33 a second at the key repeat rates desktops offer;
+//  - a drawer sends one CMD_draw per 101 mouse movements (about 10 a second hatching with a
+//    1000 Hz mouse, 30 with the pen-downs between) plus a CMD_moveit and a closing CMD_draw
+//    per pen-down, about 40 a second while scribbling in short clicks;
 //  - quick phrases wait 100 drain ticks between them: at most 10 a second.
-// 50 a second sustained stays above all of them; the burst covers two seconds of it.
+// 50 a second sustained stays above all of them, so an honest window is never held back
+// for long; the burst lets a stalled link's backlog (ten seconds of busy drawing is 300
+// lines) be worked off at one line a round before the sustained rate applies.
 inline constexpr qint64 kLinesPerSecond = 50;
-inline constexpr qint64 kLineBurst = 100;
+inline constexpr qint64 kLineBurst = 200;
 
-// A connection that has not logged in within this many seconds of the host's clock is
-// closed: fifteen silent sockets would otherwise hold the whole table. An honest window
-// logs in as soon as it hears its slot, within milliseconds.
+// A connection that has not logged in within this many seconds of wall-clock time is
+// closed: fifteen silent sockets would otherwise hold the whole table. An honest window logs
+// in as soon as it hears its slot, but a copy still starting on a loaded machine may take
+// seconds; a shortened clock second (a test table, a demonstration) must not shorten this.
 inline constexpr int kLoginSeconds = 30;
 
 // Size of the drawing record (the current turn's relayed strokes, replayed to newcomers).

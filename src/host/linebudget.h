@@ -6,8 +6,9 @@
 
 namespace host {
 
-// How many lines a connection may still send: a token bucket that holds kLineBurst lines
-// and refills at kLinesPerSecond. Time comes in as milliseconds of any steady clock.
+// How many lines of a connection may still be handled now: a token bucket that holds
+// kLineBurst lines and refills at kLinesPerSecond. Time comes in as milliseconds of any
+// steady clock.
 class LineBudget {
 public:
     void reset(qint64 nowMs)
@@ -16,19 +17,18 @@ public:
         m_lastMs = nowMs;
     }
 
-    // Takes one line from the budget; false when there is none left.
-    bool spend(qint64 nowMs)
+    // Whether a line may be handled now (the budget refills first).
+    bool hasLine(qint64 nowMs)
     {
         const qint64 elapsed = std::max<qint64>(0, nowMs - m_lastMs);
         m_lastMs = std::max(m_lastMs, nowMs);
         // Refill in thousandths of a line per millisecond, so no fraction is lost.
         m_milliLines = std::min(kFull, m_milliLines + std::min(elapsed, kFullAfterMs) *
                                                           limits::kLinesPerSecond);
-        if (m_milliLines < kLine)
-            return false;
-        m_milliLines -= kLine;
-        return true;
+        return m_milliLines >= kLine;
     }
+    // Takes the line hasLine() allowed.
+    void spend() { m_milliLines = std::max<qint64>(0, m_milliLines - kLine); }
 
 private:
     static constexpr qint64 kLine = 1000;

@@ -2,6 +2,37 @@
 
 namespace host::phrase {
 
+namespace {
+
+// Letters of Windows-1252: A to Z in both cases, and the accented ones (0x8A, 0x8C, 0x8E,
+// 0x9A, 0x9C, 0x9E, 0x9F, and 0xC0 to 0xFF but for the signs 0xD7 and 0xF7).
+bool isLetter(unsigned char c)
+{
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+        return true;
+    if (c >= 0xC0)
+        return c != 0xD7 && c != 0xF7;
+    return c == 0x8A || c == 0x8C || c == 0x8E || c == 0x9A || c == 0x9C || c == 0x9E || c == 0x9F;
+}
+
+unsigned char toUpper(unsigned char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return static_cast<unsigned char>(c - 0x20);
+    switch (c) {
+    case 0x9A:
+    case 0x9C:
+    case 0x9E:
+        return static_cast<unsigned char>(c - 0x10);
+    case 0xFF:
+        return 0x9F;
+    default:
+        return c;
+    }
+}
+
+} // namespace
+
 QByteArray upperLetters(QByteArray text)
 {
     for (char& c : text) {
@@ -21,7 +52,8 @@ QByteArray mask(const QByteArray& phrase)
     QByteArray out;
     out.reserve(phrase.size() + 1);
     for (const QByteArray& piece : pieces(phrase)) {
-        out.append(piece.size(), '_');
+        for (const char c : piece)
+            out.append(isLetter(static_cast<unsigned char>(c)) ? '_' : c);
         out.append(' ');
     }
     return out;
@@ -39,34 +71,31 @@ bool isRefused(const QByteArray& phrase)
     return false;
 }
 
-qsizetype locate(const QByteArray& phrase, const QByteArray& word, qsizetype from)
+QByteArray key(const QByteArray& word)
 {
-    if (word.isEmpty())
-        return -1;
-    // The same letters inside a longer word ("OLIE" in "ROLIE POLIE OLIE") must not hide
-    // the whole word further on.
-    for (qsizetype at = phrase.indexOf(word, from); at >= 0; at = phrase.indexOf(word, at + 1)) {
-        if (isWholeWord(phrase, at, word.size()))
-            return at;
+    QByteArray k;
+    k.reserve(word.size());
+    for (const char ch : word) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (isLetter(c) || (c >= '0' && c <= '9'))
+            k.append(static_cast<char>(toUpper(c)));
     }
-    return phrase.indexOf(word, from);
-}
-
-bool isWholeWord(const QByteArray& phrase, qsizetype position, qsizetype length)
-{
-    const qsizetype end = position + length;
-    const bool startsWord = position == 0 || phrase.at(position - 1) == ' ';
-    const bool endsWord = end == phrase.size() || (end < phrase.size() && phrase.at(end) == ' ');
-    return startsWord && endsWord;
+    return k;
 }
 
 bool uncover(QByteArray& mask, const QByteArray& phrase, const QByteArray& word)
 {
+    const QByteArray wanted = key(word);
+    if (wanted.isEmpty())
+        return false;
     bool found = false;
-    for (qsizetype at = locate(phrase, word); at >= 0 && isWholeWord(phrase, at, word.size());
-         at = locate(phrase, word, at + word.size())) {
-        mask.replace(at, word.size(), word);
-        found = true;
+    qsizetype at = 0;
+    for (const QByteArray& piece : pieces(phrase)) {
+        if (key(piece) == wanted) {
+            mask.replace(at, piece.size(), piece);
+            found = true;
+        }
+        at += piece.size() + 1;
     }
     return found;
 }

@@ -13,8 +13,9 @@ QByteArray upperLetters(QByteArray text);
 // The pieces between single blanks, empty ones included.
 QList<QByteArray> pieces(const QByteArray& text);
 
-// What guessers see: for every piece as many "_" as it has characters, then a blank.
-// One character longer than the phrase, with its blanks where the phrase has them.
+// What guessers see: for every piece its letters as "_" and everything else (digits,
+// apostrophes, hyphens) as it is, then a blank. One character longer than the phrase, with
+// its blanks where the phrase has them: "JOJO'S CIRCUS" masks as "____'_ ______ ".
 QByteArray mask(const QByteArray& phrase);
 
 // A phrase in which a piece occurs (case-sensitively) inside the text after it is refused
@@ -22,18 +23,15 @@ QByteArray mask(const QByteArray& phrase);
 // copy of a word, in any letter case); it keeps the choice of phrases players know.
 bool isRefused(const QByteArray& phrase);
 
-// Where a guess word stands in the phrase at or after `from`, 0-based, or -1: the first
-// place where it is a whole word, else the first place inside a longer word. An empty
-// word stands nowhere.
-qsizetype locate(const QByteArray& phrase, const QByteArray& word, qsizetype from = 0);
+// What a word is compared by: its letters in upper case (Windows-1252's accented letters
+// included) and its digits; punctuation is left out, so "jojos", "jojo's" and "jojo\x92s"
+// (the typographic apostrophe) are all the same word.
+QByteArray key(const QByteArray& word);
 
-// Whether `length` characters at `position` form a whole word of the phrase.
-bool isWholeWord(const QByteArray& phrase, qsizetype position, qsizetype length);
-
-// Writes a guess word into the mask wherever it stands in the (upper-cased) phrase as a
-// whole word; false when it stands nowhere. A word guessed once is known, so every copy
-// of a repeated word is uncovered by that one guess, and guessing an uncovered word again
-// leaves the mask as it is.
+// Writes a guess word into the mask wherever the (upper-cased) phrase has it as a whole
+// piece, compared by key(); false when it has it nowhere. A word guessed once is known, so
+// every copy of a repeated word is uncovered by that one guess, and guessing an uncovered
+// word again leaves the mask as it is. Letters inside a longer word uncover nothing.
 bool uncover(QByteArray& mask, const QByteArray& phrase, const QByteArray& word);
 
 // A near miss earns a private hint: the phrase word is the guess plus "ING", "S", "ES",

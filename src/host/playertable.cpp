@@ -52,6 +52,7 @@ void PlayerTable::release(int slot)
 {
     if (Player* p = at(slot)) {
         p->connected = false;
+        p->loggedIn = false;
         p->name.clear();
         p->watching = false;
     }
@@ -78,9 +79,9 @@ void PlayerTable::to(int slot, const QByteArray& message)
 
 void PlayerTable::resetForGame()
 {
-    for (int slot = 1; slot <= m_highSlot; ++slot) {
-        m_players[static_cast<size_t>(slot)].score = 0;
-        m_players[static_cast<size_t>(slot)].watching = false;
+    for (Player& p : m_players) {
+        p.score = 0;
+        p.watching = false;
     }
 }
 

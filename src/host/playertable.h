@@ -11,7 +11,8 @@ namespace host {
 struct Player {
     QByteArray name; // as given at login, Windows-1252; empty until then
     bool connected = false;
-    qint32 score = 0; // kept when the player leaves; cleared only at game start
+    bool loggedIn = false; // connected and named: seated at the table
+    qint32 score = 0;      // kept when the player leaves; cleared only at game start
     bool watching = false;
 };
 
@@ -37,7 +38,8 @@ public:
     // Gives a new connection a slot: the first free one up to highSlot(), else a new one.
     // Returns 0 when all 15 are taken (the connection is refused).
     int admit();
-    // The slot's player has gone: not connected, no name, not watching; the score stays.
+    // The slot's player has gone: not connected, not logged in, no name, not watching; the
+    // score stays.
     void release(int slot);
 
     void toEveryone(const QByteArray& message);
@@ -53,14 +55,19 @@ public:
         }
     }
 
-    // Every slot handed out so far, connected or not (scores outlive their players).
-    template <class F> void forEachSlot(F&& f) const
+    // Every slot whose player has logged in and not left: the players a game can be won by.
+    template <class F> void forEachSeated(F&& f) const
     {
-        for (int slot = 1; slot <= m_highSlot; ++slot)
-            f(slot, m_players[static_cast<size_t>(slot)]);
+        for (int slot = 1; slot <= m_highSlot; ++slot) {
+            const Player& p = m_players[static_cast<size_t>(slot)];
+            if (p.connected && p.loggedIn)
+                f(slot, p);
+        }
     }
 
-    // Game start: every score 0 and nobody watching.
+    // Game start: every score of all fifteen slots 0 (a team's copies reach rows above the
+    // highest slot handed out, and a newcomer there must not inherit them) and nobody
+    // watching.
     void resetForGame();
 
 private:

@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         framers[static_cast<size_t>(slot)].feed(
             QByteArrayView(reinterpret_cast<const char*>(data + at + 2),
                            static_cast<qsizetype>(length)),
-            [&](QByteArrayView line) { engine.lineReceived(slot, line, now); });
+            [&](QByteArrayView line) { engine.lineReceived(slot, line); });
         at += 2 + length;
-        engine.drainTick();
+        engine.drainTick(now);
         now += 20;
         for (int t = 0; t < (control >> 4); ++t) {
             engine.clockTick();
@@ -87,6 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     while (engine.hasQueuedLines())
-        engine.drainTick();
+        engine.drainTick(now);
     return 0;
 }

@@ -85,7 +85,7 @@ protected:
         return slot;
     }
 
-    void line(int slot, const QByteArray& text) { engine.lineReceived(slot, text, now); }
+    void line(int slot, const QByteArray& text) { engine.lineReceived(slot, text); }
     void handle(int slot, const QByteArray& text)
     {
         line(slot, text);
@@ -94,7 +94,7 @@ protected:
     void drain()
     {
         while (engine.hasQueuedLines())
-            engine.drainTick();
+            engine.drainTick(now);
     }
     void seconds(int n)
     {

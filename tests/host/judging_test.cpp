@@ -154,7 +154,8 @@ TEST_F(Winning, ATargetOfZeroIsWonByTheFirstPoint)
 class AwkwardPhrases : public HostFixture {
 protected:
     AwkwardPhrases()
-        : HostFixture(listsOf({"The Cat in the Hat", "Like father like son", "rolie polie olie"}))
+        : HostFixture(listsOf(
+              {"The Cat in the Hat", "Like father like son", "rolie polie olie", "JoJo's Circus"}))
     {}
     void draw(int entry)
     {
@@ -200,4 +201,14 @@ TEST_F(AwkwardPhrases, AWholeWordIsFoundPastItsLettersInsideLongerWords)
     EXPECT_EQ(masks(), QList<QByteArray>{"CMD_updateanswer+false+_____ _____ OLIE "});
     handle(2, "CMD_answer+2+polie rolie");
     EXPECT_EQ(solvedByBob("ROLIE POLIE OLIE"), (QList<int>{1, 2, 3}));
+}
+
+TEST_F(AwkwardPhrases, PunctuationIsShownAndNeedNotBeTyped)
+{
+    draw(3);
+    EXPECT_EQ(engine.game().mask(), "____'_ ______ ");
+    handle(2, "CMD_answer+2+jojos");
+    EXPECT_EQ(masks(), QList<QByteArray>{"CMD_updateanswer+false+JOJO'S ______ "});
+    handle(2, "CMD_answer+2+circus");
+    EXPECT_EQ(solvedByBob("JOJO'S CIRCUS"), (QList<int>{1, 2, 3}));
 }

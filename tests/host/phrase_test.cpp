@@ -9,7 +9,11 @@ TEST(PhraseMask, HasAGroupPerPieceAndEndsInABlank)
     EXPECT_EQ(mask("bacon and eggs"), "_____ ___ ____ ");
     EXPECT_EQ(mask("A Bad egg "), "_ ___ ___  "); // the trailing blank plays as an empty piece
     EXPECT_EQ(mask("Mr  Bean"), "__  ____ ");
-    EXPECT_EQ(mask("Abbot And Costello Show\t"), "_____ ___ ________ _____ ");
+    // Digits and punctuation stand as they are: only letters are to be guessed.
+    EXPECT_EQ(mask("JoJo's Circus"), "____'_ ______ ");
+    EXPECT_EQ(mask("60 minutes"), "60 _______ ");
+    EXPECT_EQ(mask("Spider-Man 2"), "______-___ 2 ");
+    EXPECT_EQ(mask("caf\xe9 au lait"), "____ __ ____ ");
     const QByteArray longRun = "baker\x92s dozen" + QByteArray(63, ' ');
     EXPECT_EQ(mask(longRun).size(), longRun.size() + 1);
     EXPECT_EQ(pieces(longRun).size(), 65);
@@ -44,16 +48,24 @@ TEST(NearMatch, EndingsOneWrongLetterAndExtraLettersAreClose)
     EXPECT_TRUE(isClose("EGGS", "eggs")); // a whole word matched elsewhere is close too
 }
 
-TEST(WordLocation, PrefersWholeWordsAndChecksBoundaries)
+TEST(Uncovering, ComparesWholeWordsByLettersAndDigitsOnly)
 {
-    const QByteArray p = "ANT PLANT ANTS";
-    EXPECT_EQ(locate(p, "ANT"), 0);   // "ANT " at the start
-    EXPECT_EQ(locate(p, "ANTS"), 10); // " ANTS" at the end
-    EXPECT_EQ(locate(p, "LAN"), 5);   // only inside a word
-    EXPECT_FALSE(isWholeWord(p, 5, 3));
-    EXPECT_TRUE(isWholeWord(p, 4, 5));
-    EXPECT_EQ(locate(p, "ZZZ"), -1);
-    // The same letters earlier, at the end or the start of a longer word, hide nothing.
-    EXPECT_EQ(locate("ROLIE POLIE OLIE", "OLIE"), 12);
-    EXPECT_EQ(locate("X ANTS ANT", "ANT"), 7);
+    const QByteArray phrase = "JOJO'S CIRCUS";
+    for (const char* guess : {"JOJOS", "JOJO'S", "JOJO\x92S"}) {
+        QByteArray m = mask(phrase);
+        EXPECT_TRUE(uncover(m, phrase, guess)) << guess;
+        EXPECT_EQ(m, "JOJO'S ______ ") << guess;
+    }
+    QByteArray m = mask("BAKER\x92S DOZEN");
+    EXPECT_TRUE(uncover(m, "BAKER\x92S DOZEN", "BAKER'S"));
+    EXPECT_EQ(m, "BAKER\x92S _____ ");
+
+    // Letters inside a longer word, and a guess of nothing but punctuation, uncover nothing.
+    m = mask("ANT PLANT ANTS");
+    EXPECT_FALSE(uncover(m, "ANT PLANT ANTS", "LAN"));
+    EXPECT_FALSE(uncover(m, "ANT PLANT ANTS", "'"));
+    EXPECT_TRUE(uncover(m, "ANT PLANT ANTS", "ANT"));
+    EXPECT_EQ(m, "ANT _____ ____ ");
+    EXPECT_EQ(key("Caf\xe9-Au"), "CAF\xc9"
+                                 "AU");
 }

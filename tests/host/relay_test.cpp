@@ -35,33 +35,54 @@ TEST_F(Relay, ChatFromASlotNotLoggedInCarriesNoName)
     EXPECT_EQ(receivers("CMD_chat+ chats: hi|clRed").size(), 4);
 }
 
-TEST_F(Relay, ThreeLinesInOneReadAreHandledOnThreeTicksInOrder)
+TEST_F(Relay, OneConnectionsLinesTakeOneTickEachAndOthersShareTheirTickInArrivalOrder)
 {
+    for (const char* text : {"a1", "a2", "a3"})
+        line(1, "CMD_chat+1+" + QByteArray(text) + "|clRed");
+    engine.drainTick(now);
+    EXPECT_EQ(to(1), QList<QByteArray>{"CMD_chat+Ann chats: a1|clRed"});
+    engine.drainTick(now);
+    engine.drainTick(now);
+    EXPECT_EQ(to(1).size(), 3);
+    EXPECT_EQ(to(1).last(), "CMD_chat+Ann chats: a3|clRed");
+    EXPECT_FALSE(engine.hasQueuedLines());
+
+    // Three players within one tick: one round, in the order their lines arrived.
+    clearSent();
+    line(3, "CMD_chat+3+c|clRed");
     line(1, "CMD_chat+1+a|clRed");
     line(2, "CMD_chat+2+b|clRed");
-    line(3, "CMD_chat+3+c|clRed");
-    engine.drainTick();
-    EXPECT_EQ(to(1), QList<QByteArray>{"CMD_chat+Ann chats: a|clRed"});
-    engine.drainTick();
-    engine.drainTick();
-    EXPECT_EQ(to(1),
-              (QList<QByteArray>{"CMD_chat+Ann chats: a|clRed", "CMD_chat+Bob chats: b|clRed",
-                                 "CMD_chat+Cid chats: c|clRed"}));
+    engine.drainTick(now);
+    EXPECT_EQ(to(2),
+              (QList<QByteArray>{"CMD_chat+Cid chats: c|clRed", "CMD_chat+Ann chats: a|clRed",
+                                 "CMD_chat+Bob chats: b|clRed"}));
     EXPECT_FALSE(engine.hasQueuedLines());
 }
 
 TEST_F(Relay, ABacklogWaitsItsTurnBehindEveryOtherConnection)
 {
-    clearSent();
     for (const char* text : {"b1", "b2", "b3"})
         line(2, "CMD_chat+2+" + QByteArray(text) + "|clRed");
     line(3, "CMD_chat+3+c1|clRed");
     line(1, "CMD_chat+1+a1|clRed");
     drain();
     EXPECT_EQ(to(1),
-              (QList<QByteArray>{"CMD_chat+Ann chats: a1|clRed", "CMD_chat+Bob chats: b1|clRed",
-                                 "CMD_chat+Cid chats: c1|clRed", "CMD_chat+Bob chats: b2|clRed",
+              (QList<QByteArray>{"CMD_chat+Bob chats: b1|clRed", "CMD_chat+Cid chats: c1|clRed",
+                                 "CMD_chat+Ann chats: a1|clRed", "CMD_chat+Bob chats: b2|clRed",
                                  "CMD_chat+Bob chats: b3|clRed"}));
+}
+
+TEST_F(Relay, TheFirstOfTwoRightAnswersInOneTickWinsWhateverTheSeats)
+{
+    startGame();
+    pickingPasses(); // Ann draws "bacon and eggs"
+    clearSent();
+    line(3, "CMD_answer+3+bacon and eggs");
+    line(2, "CMD_answer+2+bacon and eggs");
+    engine.drainTick(now);
+    EXPECT_EQ(to(1, "CMD_correctanswer"),
+              QList<QByteArray>{"CMD_correctanswer+3+2+1+1+BACON AND EGGS"});
+    EXPECT_EQ(engine.players().scoreOf(2), 0);
 }
 
 TEST_F(Relay, UnknownAndNamelessLinesAreDroppedSilently)

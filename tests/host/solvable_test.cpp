@@ -46,9 +46,9 @@ public:
 private:
     void send(int slot, const QByteArray& line)
     {
-        m_engine.lineReceived(slot, line, 0);
+        m_engine.lineReceived(slot, line);
         while (m_engine.hasQueuedLines())
-            m_engine.drainTick();
+            m_engine.drainTick(0);
     }
 
     RecordingOutbound m_out;

@@ -193,3 +193,90 @@ TEST_F(Turns, TheClockIsIdleUntilAGameStarts)
     EXPECT_TRUE(engine.clockRunning());
     EXPECT_GT(engine.clockStarts(), starts);
 }
+
+// Ann draws first and lets her turn run out; Bob draws second and Cid solves it.
+class Departures : public Turns {
+protected:
+    void SetUp() override
+    {
+        join("Ann");
+        join("Bob");
+        join("Cid");
+        startGame(2, 5);
+        seconds(11 + 10); // Ann's turn runs out: the break
+    }
+    void bobDrawsAndCidSolves()
+    {
+        seconds(11);
+        ASSERT_EQ(engine.game().drawer(), 2);
+        pickingPasses();
+        handle(3, "CMD_answer+3+" + engine.game().phrase()); // Cid 2, Bob 1: Cid reaches 2
+        ASSERT_EQ(engine.game().turnState(), host::TurnState::Break);
+    }
+    void breakEndsWithCidsWin()
+    {
+        EXPECT_TRUE(to(1, "CMD_pickcatagory").isEmpty()); // the break goes on
+        seconds(11);
+        EXPECT_EQ(to(1, "CMD_winner"), QList<QByteArray>{"CMD_winner+Cid"});
+    }
+};
+
+TEST_F(Departures, ADrawerLeavingDuringTheBreakKeepsItsWinCheck)
+{
+    bobDrawsAndCidSolves();
+    clearSent();
+    leave(2);
+    breakEndsWithCidsWin();
+}
+
+TEST_F(Departures, ADrawerStartingToWatchDuringTheBreakKeepsItsWinCheck)
+{
+    bobDrawsAndCidSolves();
+    clearSent();
+    handle(2, "CMD_justwatch+2+1");
+    breakEndsWithCidsWin();
+}
+
+TEST_F(Departures, APickerWhoLeavesOrWatchesAfterATimeOutPassesTheTurnAtOnce)
+{
+    seconds(11); // Bob picks, the game not "running" since Ann's time-out
+    ASSERT_EQ(engine.game().drawer(), 2);
+    clearSent();
+    handle(2, "CMD_justwatch+2+1");
+    EXPECT_EQ(to(1, "CMD_pickcatagory"), QList<QByteArray>{"CMD_pickcatagory+3"});
+    clearSent();
+    leave(3);
+    EXPECT_EQ(to(1, "CMD_pickcatagory"), QList<QByteArray>{"CMD_pickcatagory+1"});
+}
+
+TEST_F(Departures, ALeaderWhoLeftDuringTheBreakHasNotWon)
+{
+    bobDrawsAndCidSolves();
+    leave(3);
+    clearSent();
+    seconds(11);
+    EXPECT_TRUE(to(1, "CMD_winner").isEmpty());
+    EXPECT_EQ(to(1, "CMD_pickcatagory"), QList<QByteArray>{"CMD_pickcatagory+1"});
+}
+
+class TeamPenalties : public Turns {};
+
+TEST_F(TeamPenalties, APassAndATimeOutCostTheWholeSideAndEveryWindowIsTold)
+{
+    for (const char* n : {"A", "B", "C", "D"})
+        join(n);
+    startGame(20, 120, true);
+    pickingPasses();
+    handle(2, "CMD_answer+2+bacon and eggs"); // A draws, B solves: black 1, maroon 2
+    seconds(11);
+    pickingPasses(); // B draws
+    clearSent();
+    handle(2, "CMD_pass+2");
+    EXPECT_EQ(to(3), (QList<QByteArray>{"CMD_updateanswer+2+_____ ___ ", "CMD_passed+2+1",
+                                        "CMD_teamscore+1+1+1+1+1+1+1+1+1+1"}));
+    clearSent();
+    seconds(125); // B's time runs out: maroon 0
+    EXPECT_EQ(to(1, "CMD_teamscore"), QList<QByteArray>{"CMD_teamscore+1+0+1+0+1+0+1+0+1+0"});
+    for (int slot = 2; slot <= 10; slot += 2)
+        EXPECT_EQ(engine.players().scoreOf(slot), 0) << slot;
+}

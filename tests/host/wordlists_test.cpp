@@ -115,18 +115,17 @@ TEST_F(ShippedListsInPlay, ACategoryNeverOffersTheSameEntryTwiceInOneRun)
     host::HostEngine game(out, lcg, WordLists::builtIn());
     for (int s = 1; s <= 2; ++s) {
         game.admit(0);
-        game.lineReceived(s, "CMD_logininfo+" + QByteArray::number(s) + "+2.2.7+P", 0);
-        game.drainTick();
+        game.lineReceived(s, "CMD_logininfo+" + QByteArray::number(s) + "+2.2.7+P");
+        game.drainTick(0);
     }
-    game.lineReceived(1, "CMD_startgame+1+false+10000+1", 0);
-    game.drainTick();
+    game.lineReceived(1, "CMD_startgame+1+false+10000+1");
+    game.drainTick(0);
     QSet<QByteArray> seen;
     for (int turn = 0; turn < 300; ++turn) {
         const int drawer = game.game().drawer();
         const qint64 turnStartMs = qint64{turn + 1} * 28000; // a turn lasts 28 s here
-        game.lineReceived(drawer, "CMD_pickcatagory+" + QByteArray::number(drawer) + "+6",
-                          turnStartMs);
-        game.drainTick();
+        game.lineReceived(drawer, "CMD_pickcatagory+" + QByteArray::number(drawer) + "+6");
+        game.drainTick(turnStartMs);
         for (int t = 0; t < 11; ++t)
             game.clockTick();
         ASSERT_EQ(game.game().category(), 6);
