@@ -127,8 +127,7 @@ void ClientConnection::drainTick()
     if (!entry.name.isEmpty()) {
         const protocol::MessageSpec* def =
             protocol::findMessage(protocol::Direction::ToPlayer, entry.name);
-        // CMD_updatetime is the host's only message no window handles.
-        if (def && def->id != protocol::MessageId::UpdateTime) {
+        if (def) {
             try {
                 m_sink.handleMessage(def->id, entry.payload);
             } catch (const protocol::ConversionError& e) {

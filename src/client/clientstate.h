@@ -22,6 +22,9 @@ struct ClientState {
     int currentDrawer = 0; // who picks or draws now; 0 between turns
 
     bool isSpectator() const { return mySlot > seats::kRows; }
+    // Slot 1 starts games and removes players: the hosting copy, which always holds it at a
+    // table it started, or whoever holds it at a table without one (quillon-host).
+    bool leadsTable() const { return hosting || mySlot == 1; }
 };
 
 } // namespace client

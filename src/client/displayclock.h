@@ -18,6 +18,9 @@ public:
     void start(int seconds, Mode mode);
     static constexpr int kMaxSeconds = 24 * 60 * 60;
     void stop() { m_running = false; }
+    // The host's report of its clock (CMD_updatetime): the clock takes the seconds it means
+    // and, stopped, starts again in its mode when there is time left.
+    void followHost(int reported);
     bool running() const { return m_running; }
     void tick();
 

@@ -25,6 +25,12 @@ GuessPanel::GuessPanel(const Widgets& widgets, const ClientState& state, const R
 
 void GuessPanel::sendGuess()
 {
+    // A held Enter repeats: after the first guess the field is empty, and an empty guess is
+    // only noise at the host and in every window's list.
+    if (m_w.entry->text().trimmed().isEmpty()) {
+        m_w.entry->clear();
+        return;
+    }
     if (m_state.connected)
         m_connection.send(protocol::MessageId::Answer,
                           {m_state.mySlot, protocol::toWindows1252(m_w.entry->text())});

@@ -117,6 +117,20 @@ void Roster::resetForGame()
 
 void Roster::newPlayerInfo(const QByteArray& payload)
 {
+    existingPlayer(payload);
+    // Slot 1 changes hands only at a table no player window hosts: say who has its rights.
+    const qint32 slot = FieldReader(payload).nextInt();
+    if (slot == 1 && !m_state.hosting) {
+        m_chat.addLine(slot == m_state.mySlot
+                           ? QStringLiteral("You hold slot 1: you start the games and may "
+                                            "remove players.")
+                           : rowName(1) + QStringLiteral(" holds slot 1 and starts the games."),
+                       kNoticeColour);
+    }
+}
+
+void Roster::existingPlayer(const QByteArray& payload)
+{
     FieldReader r(payload);
     const qint32 slot = r.nextInt();
     const QString name = fromWindows1252(r.rest());

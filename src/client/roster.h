@@ -32,7 +32,9 @@ public:
     void setOnOwnWatching(std::function<void(bool)> f) { m_onOwnWatching = std::move(f); }
 
     // Message handlers; each takes the payload after the message name and its "+".
+    // A player arrives (CMD_newplayerinfo), or was there before us (CMD_existingplayers).
     void newPlayerInfo(const QByteArray& payload);
+    void existingPlayer(const QByteArray& payload);
     void refreshPlayerList(const QByteArray& payload);
     void playerDisconnected(const QByteArray& payload);
     void justWatching(const QByteArray& payload);

@@ -301,11 +301,16 @@ void Tchat::hostpress()
         m_services.host->start(m_state.solo);
     m_state.loginName = m_state.playerName;
     m_state.hosting = true;
+    offerTableRights();
+    m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress),
+                       protocol::lobby::kGamePort);
+}
+
+void Tchat::offerTableRights()
+{
     m_ui->panel_score->setHosting(true);
     if (m_services.sideWindows)
         m_services.sideWindows->setHosting(true);
-    m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress),
-                       protocol::lobby::kGamePort);
     m_ui->button_start->show();
     m_ui->StartGame1->setEnabled(true);
 }
@@ -339,7 +344,7 @@ void Tchat::startgame(bool team, const QString& playToScore, const QString& time
 
 void Tchat::kicking(int slot)
 {
-    if (m_state.hosting && m_state.connected)
+    if (m_state.leadsTable() && m_state.connected)
         m_connection->send(MessageId::KickHim, {m_state.mySlot, slot});
 }
 
@@ -364,8 +369,9 @@ void Tchat::handleMessage(MessageId id, const QByteArray& payload)
     case MessageId::Action:
         return m_chat->chatReceived(payload);
     case MessageId::NewPlayerInfo:
-    case MessageId::ExistingPlayers:
         return m_roster->newPlayerInfo(payload);
+    case MessageId::ExistingPlayers:
+        return m_roster->existingPlayer(payload);
     case MessageId::PlayerDisconnected:
         return m_roster->playerDisconnected(payload);
     case MessageId::StartGame:
@@ -419,6 +425,8 @@ void Tchat::handleMessage(MessageId id, const QByteArray& payload)
     case MessageId::GameStats:
         m_turn->gameStats(payload);
         return m_roster->gameStats(payload);
+    case MessageId::UpdateTime:
+        return m_turn->updateTime(payload);
     case MessageId::VeryClose:
         return m_guesses->veryClose(payload);
     case MessageId::PlayASound:
@@ -432,6 +440,9 @@ void Tchat::sendloginfo(const QByteArray& payload)
 {
     m_state.mySlot = protocol::toInt(payload);
     m_state.connected = true;
+    // At a table this copy did not start, slot 1 has the rights the hosting copy has.
+    if (m_state.leadsTable() && !m_state.hosting)
+        offerTableRights();
     m_connection->send(MessageId::LoginInfo,
                        {m_state.mySlot, QByteArray(protocol::kVersion), m_state.loginName});
 }

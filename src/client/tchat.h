@@ -77,6 +77,8 @@ private:
     void nextPlayer(const QByteArray& payload);
 
     void setUpMenus();
+    // Start Game, the row menu and the spy list's removal: what slot 1 may do.
+    void offerTableRights();
     void setUpParts();
     void buttonStartClick();
     void sendJustWatch(int slot, bool watch);

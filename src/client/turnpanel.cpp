@@ -291,7 +291,7 @@ void TurnPanel::winner(const QByteArray& payload)
     m_w.winnerPanel->show();
     m_w.winnerPanel->raise();
     m_w.winnerAnimation->start();
-    if (m_state.hosting) {
+    if (m_state.leadsTable()) {
         m_w.start->show();
         Q_EMIT gameOver();
     }
@@ -314,10 +314,22 @@ void TurnPanel::gameStats(const QByteArray& payload)
     FieldReader r(payload);
     m_w.playToScore->setText(QStringLiteral("Play to Score: ") + fromWindows1252(r.next()));
     showTurnTime(r.next());
+    // The summary goes to a newcomer of a game in progress, which CMD_startgame would have
+    // hidden the start button for.
+    m_w.start->hide();
     // The summary follows the turn's start for a newcomer: its clock counts from the
     // announced time, not from its own dialog's.
     if (m_clock.running() && m_clock.mode() == DisplayClock::Mode::Drawing)
         m_clock.start(m_turnSeconds, DisplayClock::Mode::Drawing);
+}
+
+void TurnPanel::updateTime(const QByteArray& payload)
+{
+    m_clock.followHost(protocol::toInt(payload));
+    showClock();
+    // The next second is counted a second after the host's, not after an older tick.
+    if (m_clock.running())
+        startTimer2();
 }
 
 void TurnPanel::giveDrawerAnswer(const QByteArray& payload)

@@ -72,6 +72,7 @@ public:
     void winner(const QByteArray& payload);
     void passed(const QByteArray& payload);
     void gameStats(const QByteArray& payload);
+    void updateTime(const QByteArray& payload);
     void giveDrawerAnswer(const QByteArray& payload);
 
     // One second of the display clock.

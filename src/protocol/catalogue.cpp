@@ -106,7 +106,7 @@ constexpr std::array<MessageSpec, 42> kCatalogue = {{
     {M::GameStats, "CMD_gamestats", D::ToPlayer, f(kGameStats), false, "gamestats"},
     {M::VeryClose, "CMD_veryclose", D::ToPlayer, f(kSlotWord), true, "veryclose"},
     {M::PlayASound, "CMD_playasound", D::ToPlayer, f(kSlotSound), true, "playasound"},
-    {M::UpdateTime, "CMD_updatetime", D::ToPlayer, f(kClock), false, ""},
+    {M::UpdateTime, "CMD_updatetime", D::ToPlayer, f(kClock), false, "updatetime"},
 }};
 
 constexpr size_t kToHostCount = 13;

@@ -59,7 +59,7 @@ enum class MessageId {
     GameStats,
     VeryClose,
     PlayASound,
-    UpdateTime, // sent by the host, handled by no player window
+    UpdateTime, // the host's clock; windows of the original design ignore it, ours follow it
 };
 
 enum class Direction { ToHost, ToPlayer };

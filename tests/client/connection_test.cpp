@@ -97,10 +97,42 @@ TEST_F(WindowStart, AHostNameThatIsFoundConnectsAndThenHoldsTheLobbyLink)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
+TEST_F(WindowStart, SlotOneAtATableTheWindowDidNotStartHasTheHostingWindowsRights)
+{
+    ASSERT_TRUE(joinAs(1));
+    EXPECT_TRUE(window->ui().StartGame1->isEnabled());
+    EXPECT_FALSE(window->ui().button_start->isHidden());
+    EXPECT_TRUE(side.hosting); // the spy list may remove spectators
+    peer->write("CMD_newplayerinfo+1+Bob" + QByteArray(1, protocol::kTerminator) +
+                "CMD_newplayerinfo+3+Cy" + protocol::kTerminator);
+    ASSERT_TRUE(spinUntil([&] { return window->roster().taken(3); }));
+    EXPECT_TRUE(window->ui().mainchat->toPlainText().contains(
+        QStringLiteral("You hold slot 1: you start the games and may remove players.")));
+    const std::unique_ptr<QMenu> menu = window->scoreBoard().rowMenu(3);
+    menu->findChild<QAction*>(QStringLiteral("removefromgame1"))->trigger();
+    EXPECT_TRUE(spinUntil([&] { return received().contains("CMD_kickhim+1+3"); }));
+
+    // A newcomer to a running game is not offered a start button that would end it.
+    peer->write("CMD_gamestats+20+120+0+0+0+0+0+0+0+0+0+0" + QByteArray(1, protocol::kTerminator));
+    EXPECT_TRUE(spinUntil([&] { return window->ui().button_start->isHidden(); }));
+    EXPECT_TRUE(window->ui().StartGame1->isEnabled());
+}
+
+TEST_F(WindowStart, OtherSlotsAreToldWhoHoldsSlotOneAndHaveNoRights)
+{
+    ASSERT_TRUE(joinAs(2));
+    peer->write("CMD_newplayerinfo+2+Bob" + QByteArray(1, protocol::kTerminator) +
+                "CMD_newplayerinfo+1+Cy" + protocol::kTerminator);
+    EXPECT_TRUE(spinUntil(
+        [&] { return lastChatLine() == QStringLiteral("Cy holds slot 1 and starts the games."); }));
+    EXPECT_FALSE(window->ui().StartGame1->isEnabled());
+    EXPECT_TRUE(window->ui().button_start->isHidden());
+    EXPECT_FALSE(side.hosting);
+}
+
 TEST_F(WindowStart, TheHostingWindowsRowMenuActsOnEveryRowFromTwoToTen)
 {
     ASSERT_TRUE(joinAs(1));
-    window->scoreBoard().setHosting(true);
     for (const int row : {2, 7, 10}) {
         const std::unique_ptr<QMenu> menu = window->scoreBoard().rowMenu(row);
         menu->findChild<QAction*>(QStringLiteral("SettoJustWatch1"))->trigger();

@@ -53,3 +53,34 @@ TEST(DisplayClock, APauseShowsTenPixelsASecondAndStopsBelowZero)
     clock.tick();
     EXPECT_EQ(clock.secondsLeft(), left); // stopped
 }
+
+TEST(DisplayClock, FollowsTheHostsReportsWithoutMovingAClockThatCountedAlong)
+{
+    // The host reports its clock less two; its drawing phase runs four seconds longer than
+    // the turn a window shows.
+    DisplayClock drawing;
+    drawing.start(120, DisplayClock::Mode::Drawing);
+    for (int i = 0; i < 4; ++i)
+        drawing.tick();
+    drawing.followHost(118);
+    EXPECT_EQ(drawing.secondsLeft(), 116);
+    drawing.followHost(60); // a window that was stopped or came late
+    EXPECT_EQ(drawing.secondsLeft(), 58);
+    EXPECT_EQ(drawing.text(), QStringLiteral("0:58"));
+
+    DisplayClock pause;
+    pause.start(10, DisplayClock::Mode::Pause);
+    for (int i = 0; i < 5; ++i)
+        pause.tick();
+    pause.followHost(3);
+    EXPECT_EQ(pause.secondsLeft(), 5);
+
+    // A newcomer during a break has no clock running yet; the phase's last report starts none.
+    DisplayClock newcomer;
+    newcomer.followHost(6);
+    EXPECT_TRUE(newcomer.running());
+    EXPECT_EQ(newcomer.secondsLeft(), 8);
+    DisplayClock ended;
+    ended.followHost(-2);
+    EXPECT_FALSE(ended.running());
+}

@@ -382,10 +382,21 @@ TEST_F(PlayerWindow, VersionWarningsAreBlue)
               QStringLiteral("You have a different version of the game then the host."));
 }
 
+TEST_F(PlayerWindow, ANewcomersTurnClockShowsTheHostsTime)
+{
+    loginAs(3, "Cid");
+    host("CMD_nextplayer+1+0+_____ ");
+    host("CMD_gamestats+20+90+0+0+0+0+0+0+0+0+0+0");
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 90);
+    host("CMD_updatetime+50");
+    EXPECT_EQ(window->turnPanel().clock().secondsLeft(), 48);
+    EXPECT_EQ(ui().label_timer->text(), QStringLiteral("0:48"));
+}
+
 TEST_F(PlayerWindow, UnknownNamesAndBareWordsAreIgnored)
 {
     const int lines = ui().mainchat->document()->blockCount();
-    host("CMD_updatetime+98");
+    host("CMD_nothing+98");
     host("hello");
     host("cmd_chat+x|clRed");
     EXPECT_EQ(ui().mainchat->document()->blockCount(), lines);

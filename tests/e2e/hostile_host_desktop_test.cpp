@@ -155,10 +155,10 @@ TEST_F(HostileHostDesktop, MalformedLinesAreLoggedAndTheGameGoesOnWithoutABox)
 
 TEST_F(HostileHostDesktop, AFloodStallsTheHostInsteadOfGrowingTheWindow)
 {
-    // Lines as fast as the window takes them, for a few seconds: clock updates, which the
-    // window takes one a millisecond and otherwise ignores. Unheld, the window would read
-    // them as fast as loopback carries them.
-    const QByteArray line = term("CMD_updatetime+" + QByteArray(4000, '9'));
+    // Lines as fast as the window takes them, for a few seconds: long lines of a name no
+    // window handles, which it takes one a millisecond and drops. Unheld, the window would
+    // read them as fast as loopback carries them.
+    const QByteArray line = term("CMD_unknown+" + QByteArray(4000, '9'));
     QByteArray batch;
     for (int i = 0; i < 64; ++i)
         batch += line;

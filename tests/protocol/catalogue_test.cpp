@@ -89,7 +89,7 @@ TEST(Catalogue, HostSendsTwentyNineNamesOfWhichPlayersHandleTwentyEight)
                                                       "CMD_veryclose",
                                                       "CMD_playasound"}));
     EXPECT_EQ(toPlayer.last(), "CMD_updatetime");
-    EXPECT_STREQ(messageSpec(MessageId::UpdateTime).handler, "");
+    EXPECT_STREQ(messageSpec(MessageId::UpdateTime).handler, "updatetime");
 }
 
 TEST(Catalogue, EveryMessageReadsBackWhatWasBuilt)
