@@ -78,6 +78,7 @@ bool BusyTable::seat(const QList<Role>& roles)
                 return drawOneLine();
             case Role::Holder:
                 s->client.send("CMD_answer+" + QByteArray::number(s->client.slot()) + '+');
+                ++m_linesSent;
                 return;
             case Role::Chatter:
                 return chat(*s);
@@ -133,6 +134,7 @@ void BusyTable::drawOneLine()
 {
     const QByteArray line = strokeLine(m_strokesSent++);
     m_strokes.insert(line, {m_seats.front()->client.send(line), 0});
+    ++m_linesSent;
 }
 
 void BusyTable::deliverBacklog(int heldMs, int linesPerSecond)
@@ -157,6 +159,7 @@ void BusyTable::chat(Seat& seat)
 {
     const QByteArray text = "q " + seat.name + ' ' + QByteArray::number(seat.chatsSent++);
     const QByteArray seen = text + "|clBlack";
+    ++m_linesSent;
     m_chats.insert(
         seen,
         {seat.client.send("CMD_chat+" + QByteArray::number(seat.client.slot()) + '+' + seen), 0});

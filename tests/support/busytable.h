@@ -55,6 +55,8 @@ public:
     const std::vector<double>& strokeLateMs() const { return m_strokeLateMs; }
     const std::vector<double>& chatLateMs() const { return m_chatLateMs; }
     qint64 strokesSent() const { return m_strokesSent; }
+    // Every line the honest seats (drawer, holders, chatters) have sent.
+    qint64 linesSent() const { return m_linesSent; }
     // Stroke lines the bots received that no bot drew, counted at the seat that heard least.
     qint64 foreignStrokes() const;
     // Names of the seats whose connection has ended.
@@ -87,6 +89,7 @@ private:
     std::vector<double> m_strokeLateMs;
     std::vector<double> m_chatLateMs;
     qint64 m_strokesSent = 0;
+    qint64 m_linesSent = 0;
     bool m_playing = false;
 };
 
