@@ -122,7 +122,7 @@ void Roster::newPlayerInfo(const QByteArray& payload)
     const qint32 slot = FieldReader(payload).nextInt();
     if (slot == 1 && !m_state.hosting) {
         m_chat.addLine(slot == m_state.mySlot
-                           ? QStringLiteral("You hold slot 1: you start the games and may "
+                           ? QStringLiteral("You hold slot 1 and start the games; you may "
                                             "remove players.")
                            : rowName(1) + QStringLiteral(" holds slot 1 and starts the games."),
                        kNoticeColour);

@@ -107,7 +107,7 @@ TEST_F(WindowStart, SlotOneAtATableTheWindowDidNotStartHasTheHostingWindowsRight
                 "CMD_newplayerinfo+3+Cy" + protocol::kTerminator);
     ASSERT_TRUE(spinUntil([&] { return window->roster().taken(3); }));
     EXPECT_TRUE(window->ui().mainchat->toPlainText().contains(
-        QStringLiteral("You hold slot 1: you start the games and may remove players.")));
+        QStringLiteral("You hold slot 1 and start the games; you may remove players.")));
     const std::unique_ptr<QMenu> menu = window->scoreBoard().rowMenu(3);
     menu->findChild<QAction*>(QStringLiteral("removefromgame1"))->trigger();
     EXPECT_TRUE(spinUntil([&] { return received().contains("CMD_kickhim+1+3"); }));
