@@ -310,13 +310,10 @@ void HostEngine::sendGameState(int slot)
                                         {m_game.drawer(), m_game.category(), m_game.mask()}));
     else if (phase == TurnState::Picking)
         m_players.to(slot, buildMessage(MessageId::PickCategory, {m_game.drawer()}));
-    if (phase != TurnState::None) {
-        QList<qint32> scores;
-        for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
-            scores.append(m_players.scoreOf(s));
-        m_players.to(slot, buildMessage(MessageId::GameStats,
-                                        {m_game.targetScore(), m_game.turnSeconds(), scores}));
-    }
+    if (phase != TurnState::None)
+        m_players.to(slot,
+                     buildMessage(MessageId::GameStats, {m_game.targetScore(), m_game.turnSeconds(),
+                                                         m_players.boardScores()}));
     m_players.forEachConnected([&](int other) {
         if (other != slot && m_players.at(other)->watching)
             m_players.to(slot, buildMessage(MessageId::JustWatching, {other, QByteArray("1")}));

@@ -331,10 +331,7 @@ qint32 Game::penaliseDrawer()
 
 void Game::sendTeamScores()
 {
-    QList<qint32> scores;
-    for (int s = 1; s <= PlayerTable::kBoardSlots; ++s)
-        scores.append(m_players.scoreOf(s));
-    m_players.toEveryone(buildMessage(MessageId::TeamScore, {scores}));
+    m_players.toEveryone(buildMessage(MessageId::TeamScore, {m_players.boardScores()}));
 }
 
 void Game::scoreSolved(int guesser)

@@ -30,6 +30,14 @@ qint32 PlayerTable::scoreOf(int slot) const
     return p ? p->score : 0;
 }
 
+QList<qint32> PlayerTable::boardScores() const
+{
+    QList<qint32> scores;
+    for (int slot = 1; slot <= kBoardSlots; ++slot)
+        scores.append(scoreOf(slot));
+    return scores;
+}
+
 int PlayerTable::admit()
 {
     int slot = 0;

@@ -3,6 +3,7 @@
 #include "host/outbound.h"
 
 #include <QByteArray>
+#include <QList>
 
 #include <array>
 
@@ -33,6 +34,9 @@ public:
     bool isConnected(int slot) const;
     QByteArray nameOf(int slot) const;
     qint32 scoreOf(int slot) const;
+    // The scores of the ten rows of the score board, in slot order (CMD_gamestats and
+    // CMD_teamscore carry exactly these).
+    QList<qint32> boardScores() const;
     int highSlot() const { return m_highSlot; }
 
     // Gives a new connection a slot: the first free one up to highSlot(), else a new one.

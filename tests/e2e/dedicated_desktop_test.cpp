@@ -6,8 +6,6 @@
 #include "e2e/evening.h"
 #include "support/hostprocess.h"
 
-#include <QRegularExpression>
-
 #include <iostream>
 
 namespace {
@@ -48,39 +46,17 @@ protected:
     // The start dialog of `seat`'s copy, once it shows; its Start button begins the game.
     void startFromDialog(const Seat& seat)
     {
-        std::optional<quint64> dialog;
-        ASSERT_TRUE(support::spinUntil(
-            [&] {
-                const QList<quint64> found =
-                    display.findWindows(seat.process.pid(), QLatin1String(kStartDialogTitle));
-                if (found.size() == 1)
-                    dialog = found.front();
-                return dialog.has_value();
-            },
-            e2e::kToolMs))
-            << qPrintable(seat.name) << "'s start dialog did not open";
+        const std::optional<quint64> dialog =
+            waitForOnlyWindow(display, seat.process.pid(), QLatin1String(kStartDialogTitle));
+        ASSERT_TRUE(dialog.has_value()) << qPrintable(seat.name) << "'s start dialog";
         hands.click(*dialog, kDialogStart);
     }
 
     // The phrase the host handed slot `drawer` last, once the log has a newer one.
     QString phraseOf(int drawer)
     {
-        static const QRegularExpression draws(
-            QStringLiteral("slot (\\d+) draws \"([^\"]*)\" \\(category"));
-        QRegularExpressionMatch last;
-        const bool logged = support::spinUntil(
-            [&] {
-                qsizetype lines = 0;
-                for (auto it = draws.globalMatch(host.log()); it.hasNext(); ++lines)
-                    last = it.next();
-                if (lines <= m_phrasesRead || last.captured(1).toInt() != drawer)
-                    return false;
-                m_phrasesRead = lines;
-                return true;
-            },
-            e2e::kToolMs);
-        EXPECT_TRUE(logged) << "no new phrase for slot " << drawer;
-        return last.captured(2);
+        return newPhraseFor(
+            drawer, [this] { return host.log(); }, m_phrasesRead);
     }
 
     // Plays turns until the host announces the winner: Cy solves every phrase but his own,

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <functional>
@@ -107,6 +108,47 @@ public:
 private:
     const char* m_name;
 };
+
+// The newest phrase a host's log says it handed slot `drawer` ("slot N draws "..."" as the
+// operator reads it), once the log holds more such lines than `read`, which moves on;
+// empty when none came within the bound.
+inline QString newPhraseFor(int drawer, const std::function<QString()>& log, qsizetype& read)
+{
+    static const QRegularExpression draws(
+        QStringLiteral("slot (\\d+) draws \"([^\"]*)\" \\(category"));
+    QRegularExpressionMatch last;
+    const bool logged = support::spinUntil(
+        [&] {
+            qsizetype lines = 0;
+            for (auto it = draws.globalMatch(log()); it.hasNext(); ++lines)
+                last = it.next();
+            if (lines <= read || last.captured(1).toInt() != drawer)
+                return false;
+            read = lines;
+            return true;
+        },
+        kToolMs);
+    EXPECT_TRUE(logged) << "no new phrase for slot " << drawer;
+    return logged ? last.captured(2) : QString();
+}
+
+// The one window of process `pid` with this caption (a side window, a dialog), once it
+// shows; a failed wait fails the test.
+inline std::optional<quint64> waitForOnlyWindow(const Display& display, qint64 pid,
+                                                const QString& title)
+{
+    std::optional<quint64> window;
+    support::spinUntil(
+        [&] {
+            const QList<quint64> found = display.findWindows(pid, title);
+            if (found.size() == 1)
+                window = found.front();
+            return window.has_value();
+        },
+        kToolMs);
+    EXPECT_TRUE(window.has_value()) << "no window \"" << qPrintable(title) << "\" of " << pid;
+    return window;
+}
 
 // ---- Hands -----------------------------------------------------------------------------
 

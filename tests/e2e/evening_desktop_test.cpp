@@ -12,7 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 
 #include <iostream>
 
@@ -69,22 +68,8 @@ protected:
     // has a line newer than the last one read.
     QString phraseOf(const Seat& drawer)
     {
-        static const QRegularExpression draws(
-            QStringLiteral("slot (\\d+) draws \"([^\"]*)\" \\(category"));
-        QRegularExpressionMatch last;
-        const bool logged = support::spinUntil(
-            [&] {
-                qsizetype lines = 0;
-                for (auto it = draws.globalMatch(t().ann.process.log()); it.hasNext(); ++lines)
-                    last = it.next();
-                if (lines <= t().phrasesRead || last.captured(1).toInt() != drawer.slot)
-                    return false;
-                t().phrasesRead = lines;
-                return true;
-            },
-            e2e::kToolMs);
-        EXPECT_TRUE(logged) << "no new phrase for slot " << drawer.slot;
-        return last.captured(2);
+        return newPhraseFor(
+            drawer.slot, [] { return t().ann.process.log(); }, t().phrasesRead);
     }
 
     // A picture of the seat's board, kept as e2e-artifacts/NAME.png.
@@ -209,16 +194,9 @@ protected:
     void startGame(int fewerSeconds, bool toggleTeam)
     {
         t().hands.click(t().ann.window, kStartButton);
-        std::optional<quint64> dialog;
-        ASSERT_TRUE(support::spinUntil(
-            [&] {
-                const QList<quint64> found = t().display.findWindows(
-                    t().ann.process.pid(), QLatin1String(kStartDialogTitle));
-                if (found.size() == 1)
-                    dialog = found.front();
-                return dialog.has_value();
-            },
-            e2e::kToolMs));
+        const std::optional<quint64> dialog =
+            waitForOnlyWindow(t().display, t().ann.process.pid(), QLatin1String(kStartDialogTitle));
+        ASSERT_TRUE(dialog.has_value());
         t().hands.click(*dialog, kLowerScore);
         for (int i = 0; i < fewerSeconds; ++i)
             t().hands.click(*dialog, kFewerSeconds);

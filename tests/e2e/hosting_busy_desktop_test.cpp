@@ -71,16 +71,9 @@ TEST_F(HostingUnderLoad, TheHostingWindowDrawingFastBesideThreeHeldEntersIsNever
     Ear hears(watcher);
 
     hands.click(ann.window, kStartButton);
-    std::optional<quint64> dialog;
-    ASSERT_TRUE(support::spinUntil(
-        [&] {
-            const QList<quint64> found =
-                display.findWindows(ann.process.pid(), QLatin1String(kStartDialogTitle));
-            if (found.size() == 1)
-                dialog = found.front();
-            return dialog.has_value();
-        },
-        e2e::kToolMs));
+    const std::optional<quint64> dialog =
+        waitForOnlyWindow(display, ann.process.pid(), QLatin1String(kStartDialogTitle));
+    ASSERT_TRUE(dialog.has_value());
     hands.click(*dialog, kDialogStart);
     ASSERT_TRUE(hears.next("CMD_pickcatagory+1"));
     ASSERT_TRUE(hears.next("CMD_nextplayer+1+"));
