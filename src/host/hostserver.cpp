@@ -18,9 +18,8 @@ HostEngine::Options engineOptions(const HostServer::Options& options)
 {
     HostEngine::Options o;
     o.dedicated = options.dedicated;
-    // Wall-clock time, whatever the clock second: a copy that takes a while to start must
-    // not be shut out of a table whose turns run fast.
-    o.loginTimeoutMs = qint64{limits::kLoginSeconds} * 1000;
+    // The login time stays the engine's 30 s of wall-clock time whatever the clock second:
+    // a copy that takes a while to start must not be shut out of a table that runs fast.
     return o;
 }
 

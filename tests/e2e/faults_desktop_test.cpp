@@ -261,8 +261,9 @@ TEST_F(FaultsDesktop, AWindowStoppedForHalfAMinuteCatchesUpOrLeavesAndNobodyElse
 
 TEST_F(FaultsDesktop, AConnectionStormLeavesTheGameTheWindowAndTheSlotsAsTheyWere)
 {
-    // A clock second of 50 ms: turns of under two seconds, and silent connections are let
-    // go after a second and a half.
+    // A clock second of 50 ms: turns of under two seconds. Silent connections are let go
+    // after thirty seconds, whatever the clock second: meanwhile they fill the free slots and
+    // the storm's later connections are refused.
     openTable(50);
     GameFolder annHome(e2e::gameBinary());
     ASSERT_TRUE(annHome.writeSettings(settingsAt(0, 0)));
@@ -291,8 +292,9 @@ TEST_F(FaultsDesktop, AConnectionStormLeavesTheGameTheWindowAndTheSlotsAsTheyWer
     RecordProperty("seated", tally.seated);
     RecordProperty("refused", tally.refused);
     RecordProperty("turns", turns);
-    EXPECT_GT(tally.seated, 100);
-    EXPECT_GT(tally.endedByHost, 20) << "silent connections were not let go";
+    EXPECT_GT(tally.seated, 40);
+    EXPECT_GT(tally.refused, 100);
+    EXPECT_GE(tally.endedByHost, 10) << "silent connections were not let go";
 
     // The game went on, and goes on; the window stayed; Cy was never dropped.
     EXPECT_GE(turns, 3);

@@ -23,8 +23,8 @@ struct Storm::Client {
 };
 
 namespace {
-// One connection in ten stays silent: each holds a slot until the host's login time runs
-// out, and more of them would keep the table full for the whole storm.
+// One connection in ten stays silent: each holds a slot until the host's login time (30 s)
+// runs out, and more of them would keep the table full for the whole storm.
 constexpr Storm::Kind kPattern[] = {Storm::Kind::CloseAtOnce,   Storm::Kind::ResetAtOnce,
                                     Storm::Kind::LogInAndLeave, Storm::Kind::LogInAndReset,
                                     Storm::Kind::CloseAtOnce,   Storm::Kind::ResetAtOnce,

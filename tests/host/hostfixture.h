@@ -91,10 +91,15 @@ protected:
         line(slot, text);
         drain();
     }
+    // Handles every queued line, a round a tick; when one round does not empty the queue,
+    // the next comes a tick (10 ms) later, as at the host.
     void drain()
     {
-        while (engine.hasQueuedLines())
+        while (engine.hasQueuedLines()) {
             engine.drainTick(now);
+            if (engine.hasQueuedLines())
+                now += 10;
+        }
     }
     void seconds(int n)
     {
