@@ -81,10 +81,10 @@ void reportLateness(const char* prefix, const std::vector<double>& ms)
     const QByteArray p50 = QByteArray(prefix) + "_p50_ms";
     const QByteArray p99 = QByteArray(prefix) + "_p99_ms";
     std::printf("  %s: %zu relays, p50 %.2f ms, p99 %.2f ms, max %.2f ms\n", prefix, ms.size(),
-                BusyTable::percentile(ms, 0.5), BusyTable::percentile(ms, 0.99),
-                BusyTable::percentile(ms, 1.0));
-    report(p50.constData(), BusyTable::percentile(ms, 0.5));
-    report(p99.constData(), BusyTable::percentile(ms, 0.99));
+                support::percentile(ms, 0.5), support::percentile(ms, 0.99),
+                support::percentile(ms, 1.0));
+    report(p50.constData(), support::percentile(ms, 0.5));
+    report(p99.constData(), support::percentile(ms, 0.99));
 }
 
 } // namespace

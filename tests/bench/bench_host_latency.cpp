@@ -18,26 +18,19 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
 
+using support::percentile;
+
 namespace {
 
 constexpr int kClients = 15;
 constexpr int kMinGapMs = 300;
 constexpr int kMaxGapMs = 1000;
-
-double percentile(const std::vector<double>& sorted, double p)
-{
-    if (sorted.empty())
-        return 0;
-    const auto rank = static_cast<size_t>(std::ceil(p * static_cast<double>(sorted.size())));
-    return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
-}
 
 // "t <slot> <sequence>" out of a relayed "CMD_chat+NAME chats: t 3 17|clBlack".
 bool parseProbe(const QByteArray& message, int& slot, int& sequence)

@@ -5,7 +5,6 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <cmath>
 
 namespace support {
 
@@ -97,17 +96,8 @@ bool BusyTable::startDrawing()
 {
     if (m_seats.empty() || m_seats.front()->role != Role::Drawer)
         return false;
-    Seat& drawer = *m_seats.front();
-    bool drawing = false;
-    drawer.client.setHandler([&, d = &drawer](const QByteArray& message, qint64 ns) {
-        drawing = drawing || message.startsWith("CMD_nextplayer+1+");
-        received(*d, message, ns);
-    });
-    drawer.client.send("CMD_startgame+1+false+1000+86400");
-    const bool ok = spinUntil([&] { return drawing; }, 30000);
-    drawer.client.setHandler(
-        [this, d = &drawer](const QByteArray& message, qint64 ns) { received(*d, message, ns); });
-    return ok;
+    m_seats.front()->client.send("CMD_startgame+1+false+1000+86400");
+    return spinUntil([this] { return m_drawing; }, 30000);
 }
 
 QByteArray BusyTable::strokeLine(qint64 n) const
@@ -206,10 +196,8 @@ void BusyTable::startRole(Seat& seat)
 void BusyTable::play(int ms)
 {
     m_playing = true;
-    for (auto& seat : m_seats) {
-        if (seat->role != Role::Drawer || seat->client.slot() == 1)
-            startRole(*seat);
-    }
+    for (auto& seat : m_seats)
+        startRole(*seat);
     spinFor(ms);
     m_playing = false;
     for (auto& seat : m_seats)
@@ -218,6 +206,7 @@ void BusyTable::play(int ms)
 
 void BusyTable::received(Seat& seat, const QByteArray& message, qint64 ns)
 {
+    m_drawing = m_drawing || message.startsWith("CMD_nextplayer+1+");
     const auto lateMs = [&](Sent& sent) {
         ++sent.receipts;
         return static_cast<double>(ns - sent.ns) / 1e6;
@@ -295,15 +284,6 @@ qint64 BusyTable::foreignStrokes() const
             least = seat->foreignStrokes;
     }
     return std::max<qint64>(0, least);
-}
-
-double BusyTable::percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<size_t>(std::ceil(p * static_cast<double>(values.size())));
-    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
 }
 
 } // namespace support

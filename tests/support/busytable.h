@@ -64,8 +64,6 @@ public:
     // Chat lines of squeezers and flooders that the host has relayed back to their senders.
     qint64 pressureRelayed() const;
 
-    static double percentile(std::vector<double> values, double p);
-
 private:
     struct Seat;
     struct Sent {
@@ -91,6 +89,7 @@ private:
     qint64 m_strokesSent = 0;
     qint64 m_linesSent = 0;
     bool m_playing = false;
+    bool m_drawing = false; // slot 1 has been given a phrase
 };
 
 } // namespace support

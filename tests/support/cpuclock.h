@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 // What a process costs in CPU, for the idle-cost benchmarks.
 namespace support {
@@ -53,5 +54,8 @@ private:
 
 // Prints "figure NAME VALUE", the machine-readable line of a benchmark's result.
 void reportFigure(const char* name, double value);
+
+// The nearest-rank percentile (p from 0 to 1) of the values; 0 when there are none.
+double percentile(std::vector<double> values, double p);
 
 } // namespace support
