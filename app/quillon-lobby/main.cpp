@@ -7,6 +7,7 @@
 #include "lobby/lobbylistener.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
+#include "ui/colours.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +18,10 @@ int main(int argc, char** argv)
     // The game's name: the launcher shares the game's settings file, wherever that lives.
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QString::fromLatin1(protocol::kFullVersion));
+    // The windows' fixed layouts are drawn for the game's own palette and font, not the
+    // desktop theme's.
+    QApplication::setPalette(ui::gamePalette());
+    QApplication::setFont(ui::gameFont());
     QGuiApplication::setDesktopFileName(QStringLiteral("com.zelk42.QuillonLobby"));
 
     const QString folder = QCoreApplication::applicationDirPath();

@@ -8,6 +8,7 @@
 #include "host/logline.h"
 #include "media/clipplayer.h"
 #include "protocol/version.h"
+#include "ui/colours.h"
 #include "windows/shell.h"
 #include "windows/sidewindows.h"
 #include "windows/snapshotfolder.h"
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QString::fromLatin1(protocol::kFullVersion));
+    // The windows' fixed layouts are drawn for the game's own palette and font, not the
+    // desktop theme's.
+    QApplication::setPalette(ui::gamePalette());
+    QApplication::setFont(ui::gameFont());
     // Ties the windows to the menu entry (its icon and name in the task bar, the Wayland
     // app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.zelk42.Quillon"));
@@ -84,6 +89,7 @@ int main(int argc, char** argv)
         [&window](bool team, const QString& score, const QString& seconds) {
             window.startgame(team, score, seconds);
         });
+    sideWindows.setStartGameDismissedHandler([&window] { window.gameStartDismissed(); });
     sideWindows.setPhrasesHandler(
         [&window](const windows::PhraseEditor::Phrases& phrases) { window.applyPhrases(phrases); });
     sideWindows.setSnapshotFolder(folders.snapshotFolder);

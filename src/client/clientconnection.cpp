@@ -1,5 +1,6 @@
 #include "client/clientconnection.h"
 
+#include "net/wsaerrors.h"
 #include "protocol/conversion.h"
 #include "protocol/lobby.h"
 #include "protocol/message.h"
@@ -33,8 +34,21 @@ ClientConnection::ClientConnection(MessageSink& sink, QObject* parent)
     m_sock.OnInfo = [this](TSock*, SocketInfo kind, const QString& text) {
         sockInfo(kind, text);
     };
+    m_sock.OnConnect = [this](TSock*) {
+        m_reached = true;
+        m_connectTimer.stop();
+    };
     m_sock11.setHostName(QString::fromLatin1(protocol::lobby::kLoopbackAddress));
     m_sock11.setPortName(QString::number(protocol::lobby::kLobbyPort));
+    // The lobby never talks on this link; whatever comes is dropped as it is read, one read
+    // chunk at a time.
+    m_sock11.OnRead = [](TSock* s, qint64) {
+        s->receive();
+    };
+
+    m_connectTimer.setSingleShot(true);
+    m_connectTimer.setInterval(kConnectTimeoutMs);
+    connect(&m_connectTimer, &QTimer::timeout, this, &ClientConnection::giveUp);
 
     m_timer1.setInterval(kTickMs);
     m_timer1.setTimerType(Qt::PreciseTimer);
@@ -45,6 +59,7 @@ ClientConnection::ClientConnection(MessageSink& sink, QObject* parent)
 void ClientConnection::open(const QString& hostAddress, quint16 port)
 {
     m_sock.setPortName(QString::number(port));
+    m_tableAddress = hostAddress + QLatin1Char(':') + QString::number(port);
     const bool dotted = !hostAddress.isEmpty() && hostAddress.front().isDigit();
     if (dotted) {
         m_sock.setHostName(hostAddress);
@@ -65,9 +80,16 @@ void ClientConnection::open(const QString& hostAddress, quint16 port)
     });
 }
 
+void ClientConnection::setLobbyPort(quint16 port)
+{
+    m_sock11.setPortName(QString::number(port));
+}
+
 void ClientConnection::started()
 {
     m_started = true;
+    if (!m_reached)
+        m_connectTimer.start();
     if (m_lobbyLinkWanted)
         openLobbyLink();
 }
@@ -101,10 +123,27 @@ void ClientConnection::sendUnchecked(protocol::MessageId id, const protocol::Fie
     m_sock.send(protocol::buildMessage(id, fields));
 }
 
-void ClientConnection::sockInfo(SocketInfo, const QString& text)
+void ClientConnection::sockInfo(SocketInfo kind, const QString& text)
 {
-    if (text == QLatin1String("Socket Closed"))
+    if (kind == SocketInfo::Error && !m_reached && m_connectTimer.isActive()) {
+        // A connect that failed; the socket stays unconnected, the window stays open.
+        m_connectTimer.stop();
+        Q_EMIT unreachable(m_tableAddress, text);
+        return;
+    }
+    if (text == QLatin1String("Socket Closed") && !m_givingUp)
         Q_EMIT closed();
+}
+
+void ClientConnection::giveUp()
+{
+    if (m_reached)
+        return;
+    // Closing a connection that never was is no departure from the table: the window stays.
+    m_givingUp = true;
+    m_sock.close();
+    m_givingUp = false;
+    Q_EMIT unreachable(m_tableAddress, net::wsaErrorText(net::wsa::TimedOut));
 }
 
 void ClientConnection::receive(QByteArrayView bytes)

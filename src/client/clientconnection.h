@@ -39,6 +39,9 @@ public:
     // An honest host's biggest burst, a newcomer's replay of a long turn's drawing, is a few
     // hundred kilobytes.
     static constexpr qsizetype kMaxQueuedBytes = 1024 * 1024;
+    // A table that has not answered by then is not there (the system's own connect time-out
+    // is minutes long).
+    static constexpr int kConnectTimeoutMs = 10000;
 
     explicit ClientConnection(MessageSink& sink, QObject* parent = nullptr);
 
@@ -48,10 +51,16 @@ public:
     // hostNotFound() and nothing is opened.
     void open(const QString& hostAddress, quint16 port);
     // The lobby link, connected once the connection to the host has started (at once for a
-    // dotted address, after the lookup for a name, never for a name not found); never read
-    // or written, held until the program ends.
+    // dotted address, after the lookup for a name, never for a name not found); never
+    // written, held until the program ends. What a listener there sends is read and thrown
+    // away, so it cannot pile up in the window.
     void openLobbyLinkWhenStarted();
     bool lobbyLinkOpened() const { return m_sock11.hasHandle(); }
+    qint64 lobbyLinkHeldBytes() const { return m_sock11.pendingInput(); }
+    // The lobby's port (tests use one of their own).
+    void setLobbyPort(quint16 port);
+    // How long a connect may take before the table is given up (tests shorten it).
+    void setConnectTimeout(int ms) { m_connectTimer.setInterval(ms); }
 
     // Sends when the socket has a connection; returns whether it did.
     bool send(protocol::MessageId id, const protocol::Fields& fields);
@@ -80,10 +89,15 @@ Q_SIGNALS:
     void closed();
     // The host's name could not be looked up.
     void hostNotFound();
+    // The connection to the host failed before it was made, or was given up after
+    // kConnectTimeoutMs. `address` is the table's as opened ("host:port"), `reason` the
+    // socket's report ("Error #10061 (WSAECONNREFUSED)").
+    void unreachable(const QString& address, const QString& reason);
 
 private:
     void sockInfo(net::SocketInfo kind, const QString& text);
     void started();
+    void giveUp();
     void openLobbyLink();
     void onTimer1();
     void schedule();
@@ -94,10 +108,14 @@ private:
     protocol::MessageFramer m_framer;
     protocol::ReceiveQueue m_queue;
     QTimer m_timer1;
+    QTimer m_connectTimer;
     QElapsedTimer m_sinceTick;
     bool m_paused = false;
     bool m_started = false;
     bool m_lobbyLinkWanted = false;
+    QString m_tableAddress; // "host:port" as opened, for the player
+    bool m_reached = false;
+    bool m_givingUp = false;
     bool m_phraseAllowed = true;
     int m_phraseTicks = 0;
 };

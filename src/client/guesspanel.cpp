@@ -39,22 +39,48 @@ void GuessPanel::sendGuess()
 
 void GuessPanel::startGame()
 {
-    m_w.panel->hide();
+    putAway(m_w.panel);
 }
 
 void GuessPanel::startTurn(int drawer)
 {
     m_w.myGuesses->clear();
     m_w.drawerGuesses->clear();
-    m_w.panel->setVisible(drawer != m_state.mySlot);
+    if (drawer == m_state.mySlot) {
+        putAway(m_w.panel);
+        return;
+    }
+    m_w.panel->show();
     // Spectators watch the guesses but cannot guess.
-    m_w.entry->setVisible(!m_state.isSpectator());
     m_w.caption->setVisible(!m_state.isSpectator());
+    if (m_state.isSpectator()) {
+        putAway(m_w.entry);
+        return;
+    }
+    m_w.entry->show();
+    takeTyping();
 }
 
 void GuessPanel::endTurn()
 {
-    m_w.panel->hide();
+    putAway(m_w.panel);
+}
+
+void GuessPanel::takeTyping()
+{
+    const auto* field = qobject_cast<const QLineEdit*>(m_w.entry->window()->focusWidget());
+    // Typed in, not just filled (the chat entry's "<Enter Chat Here>" is not the player's).
+    if (field && field != m_w.entry && field->isModified() && !field->text().isEmpty())
+        return;
+    m_w.entry->setFocus(Qt::OtherFocusReason);
+}
+
+void GuessPanel::putAway(QWidget* part)
+{
+    const bool typing = m_w.entry->window()->focusWidget() == m_w.entry;
+    part->hide();
+    if (typing && m_w.typingElsewhere)
+        m_w.typingElsewhere->setFocus(Qt::OtherFocusReason);
 }
 
 void GuessPanel::guessed(const QByteArray& payload)

@@ -24,6 +24,7 @@ public:
         QLineEdit* entry;
         QPlainTextEdit* myGuesses;     // memo_myguessed
         QPlainTextEdit* drawerGuesses; // memo_guessed, on the drawer's toolbar
+        QWidget* typingElsewhere;      // takes the typing when the entry goes away (mychat)
     };
     // Lines each list keeps; they are emptied at every turn anyway.
     static constexpr int kMaxLines = 500;
@@ -41,6 +42,12 @@ public:
     void veryClose(const QByteArray& payload);
 
 private:
+    // A guesser's typing goes into the entry at the start of a turn, unless the player is
+    // halfway through a line in another field.
+    void takeTyping();
+    // Hides the panel or the entry; typing that went into the entry goes on in
+    // typingElsewhere, not into whatever Qt would focus next (a quick-phrase button once).
+    void putAway(QWidget* part);
     // Enter in the guess entry: the guess goes out as typed, an empty one too.
     void sendGuess();
 

@@ -13,8 +13,10 @@
 
 #include "ui_tchat.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
 
@@ -31,7 +33,11 @@ Tchat::Tchat(Services services, QWidget* parent)
     for (QLabel* label : findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
 
-    // The window's own look: khaki, with the tiled background picture.
+    // The window's own look, whatever the desktop's theme and font: khaki, with the tiled
+    // background picture, over the game's palette (the programs give it to their other
+    // windows and boxes as the application's).
+    setPalette(ui::gamePalette());
+    setFont(ui::gameFont());
     const QColor khaki = ui::toQColor(kNoticeColour);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, khaki);
@@ -44,6 +50,7 @@ Tchat::Tchat(Services services, QWidget* parent)
 
     setUpParts();
     setUpMenus();
+    setUpKeyboardFocus();
     // An error that escapes a socket's handler is shown like every other: one box at a time.
     net::TSock::setUnhandledErrorHandler([this](const QString& text) { inform(text); });
 }
@@ -95,9 +102,9 @@ void Tchat::setUpParts()
     m_board =
         new BoardPanel({u.image_main, u.panel_toolbar, u.ColorButton, u.penw, u.UpDown1, u.clear},
                        m_state, *m_connection, this);
-    m_guesses = new GuessPanel(
-        {u.panel_answer, u.label_typeanswers, u.edit_answer, u.memo_myguessed, u.memo_guessed},
-        m_state, *m_roster, *m_connection, this);
+    m_guesses = new GuessPanel({u.panel_answer, u.label_typeanswers, u.edit_answer,
+                                u.memo_myguessed, u.memo_guessed, u.mychat},
+                               m_state, *m_roster, *m_connection, this);
     m_snapshot = new SnapshotButton(u.button_snapshot, *u.image_main, *m_turn, m_services, this);
 
     m_roster->setOnOwnArrival([this] { loadinifile(); });
@@ -123,6 +130,32 @@ void Tchat::setUpParts()
     });
     connect(m_connection, &ClientConnection::hostNotFound, this,
             [this] { inform(QStringLiteral("Host Lookup - Could Not Find Host Entry")); });
+    // The window stays open: the player reads why, and may close it or start it again.
+    connect(m_connection, &ClientConnection::unreachable, this,
+            [this](const QString& address, const QString& reason) {
+                m_transcript->addLine(
+                    QStringLiteral("The table at %1 could not be reached: %2").arg(address, reason),
+                    kNoticeColour);
+            });
+}
+
+void Tchat::setUpKeyboardFocus()
+{
+    Ui::Tchat& u = *m_ui;
+    // Typed keys go into a text field and never press a button: a focused quick-phrase
+    // button once sent "Way To Go!" to the table for a guess typed after the guess entry
+    // had gone.
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        button->setFocusPolicy(Qt::NoFocus);
+    // The read-only lists take the focus only when clicked, and then show a caret.
+    for (QWidget* list : {static_cast<QWidget*>(u.mainchat), static_cast<QWidget*>(u.memo_guessed),
+                          static_cast<QWidget*>(u.memo_myguessed)})
+        list->setFocusPolicy(Qt::ClickFocus);
+    u.mainchat->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    for (QPlainTextEdit* memo : {u.memo_guessed, u.memo_myguessed})
+        memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QWidget::setTabOrder(u.edit_answer, u.mychat);
+    u.mychat->setFocus(Qt::OtherFocusReason);
 }
 
 void Tchat::setUpMenus()
@@ -340,6 +373,11 @@ void Tchat::startgame(bool team, const QString& playToScore, const QString& time
     m_connection->send(MessageId::StartGameToHost,
                        {m_state.mySlot, team, protocol::toInt(playToScore.toLatin1()),
                         protocol::toInt(timePerTurn.toLatin1())});
+}
+
+void Tchat::gameStartDismissed()
+{
+    m_turn->startDismissed();
 }
 
 void Tchat::kicking(int slot)

@@ -47,6 +47,8 @@ public:
     void joinpress();
     // The game start dialog's "Start Game".
     void startgame(bool team, const QString& playToScore, const QString& timePerTurn);
+    // The game start dialog was closed without starting: the Start Game button comes back.
+    void gameStartDismissed();
     void kicking(int slot);
     // The phrase editor's "Done": the buttons take the nine phrases, which are stored.
     void applyPhrases(const std::array<QString, ChatPanel::kPhrases>& phrases);
@@ -77,6 +79,7 @@ private:
     void nextPlayer(const QByteArray& payload);
 
     void setUpMenus();
+    void setUpKeyboardFocus();
     // Start Game, the row menu and the spy list's removal: what slot 1 may do.
     void offerTableRights();
     void setUpParts();

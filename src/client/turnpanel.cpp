@@ -172,6 +172,7 @@ bool TurnPanel::startTheGame(const QByteArray& payload)
     const QByteArray target = r.next();
     const QByteArray seconds = r.rest();
 
+    m_gameRunning = true;
     m_timer2.stop();
     hideWinner();
     m_w.pass->hide();
@@ -291,6 +292,7 @@ void TurnPanel::winner(const QByteArray& payload)
     m_w.winnerPanel->show();
     m_w.winnerPanel->raise();
     m_w.winnerAnimation->start();
+    m_gameRunning = false;
     if (m_state.leadsTable()) {
         m_w.start->show();
         Q_EMIT gameOver();
@@ -309,6 +311,12 @@ void TurnPanel::passed(const QByteArray& payload)
                    kNoticeColour);
 }
 
+void TurnPanel::startDismissed()
+{
+    if (m_state.leadsTable() && !m_gameRunning)
+        m_w.start->show();
+}
+
 void TurnPanel::gameStats(const QByteArray& payload)
 {
     FieldReader r(payload);
@@ -316,6 +324,7 @@ void TurnPanel::gameStats(const QByteArray& payload)
     showTurnTime(r.next());
     // The summary goes to a newcomer of a game in progress, which CMD_startgame would have
     // hidden the start button for.
+    m_gameRunning = true;
     m_w.start->hide();
     // The summary follows the turn's start for a newcomer: its clock counts from the
     // announced time, not from its own dialog's.

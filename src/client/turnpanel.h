@@ -72,6 +72,9 @@ public:
     void winner(const QByteArray& payload);
     void passed(const QByteArray& payload);
     void gameStats(const QByteArray& payload);
+    // The game start dialog closed without starting: the start button is offered again to
+    // the window that leads the table, unless a game is being played.
+    void startDismissed();
     void updateTime(const QByteArray& payload);
     void giveDrawerAnswer(const QByteArray& payload);
 
@@ -113,6 +116,7 @@ private:
     QTimer m_timer2;
     QElapsedTimer m_sinceTimer2; // since m_timer2 last fired or started
     int m_turnSeconds = 0;       // announced by the host; 0 until then
+    bool m_gameRunning = false;  // from the start (or a newcomer's summary) to the winner
     QString m_snapshotCaption;
 };
 

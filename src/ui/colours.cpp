@@ -1,7 +1,8 @@
 #include "ui/colours.h"
 
-#include <QGuiApplication>
 #include <QPalette>
+
+#include <utility>
 
 namespace ui {
 
@@ -39,12 +40,59 @@ constexpr QPalette::ColorRole kSystemRoles[] = {
 
 } // namespace
 
+QPalette gamePalette()
+{
+    static const QPalette palette = [] {
+        const QColor face(212, 208, 200);
+        const QColor grey(128, 128, 128);
+        const std::pair<QPalette::ColorRole, QColor> roles[] = {
+            {QPalette::WindowText, Qt::black},
+            {QPalette::Button, face},
+            {QPalette::Light, Qt::white},
+            {QPalette::Midlight, face},
+            {QPalette::Dark, grey},
+            {QPalette::Mid, grey},
+            {QPalette::Text, Qt::black},
+            {QPalette::BrightText, Qt::white},
+            {QPalette::ButtonText, Qt::black},
+            {QPalette::Base, Qt::white},
+            {QPalette::Window, face},
+            {QPalette::Shadow, QColor(64, 64, 64)},
+            {QPalette::Highlight, QColor(10, 36, 106)},
+            {QPalette::HighlightedText, Qt::white},
+            {QPalette::Link, Qt::blue},
+            {QPalette::LinkVisited, QColor(128, 0, 128)},
+            {QPalette::AlternateBase, QColor(240, 240, 240)},
+            {QPalette::ToolTipBase, QColor(255, 255, 225)},
+            {QPalette::ToolTipText, Qt::black},
+            {QPalette::PlaceholderText, grey},
+        };
+        QPalette p;
+        for (const auto& [role, colour] : roles) {
+            // setColor marks each role as set, for every colour group.
+            p.setColor(role, colour);
+        }
+        for (const QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(QPalette::Disabled, role, grey);
+        return p;
+    }();
+    return palette;
+}
+
+QFont gameFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(8);
+    return font;
+}
+
 QColor toQColor(protocol::ColourValue colour)
 {
     if (colour >= protocol::kSystemColourBase) {
         const auto index = colour - protocol::kSystemColourBase;
         if (index < std::size(kSystemRoles))
-            return QGuiApplication::palette().color(kSystemRoles[index]);
+            return gamePalette().color(kSystemRoles[index]);
         return {};
     }
     if ((colour & 0xFF000000u) != 0)

@@ -117,6 +117,12 @@ void SideWindowSet::setStartGameHandler(GameStartDialog::StartHandler handler)
         gameStart_->setStartHandler(std::move(handler));
 }
 
+void SideWindowSet::setStartGameDismissedHandler(std::function<void()> handler)
+{
+    if (gameStart_)
+        QObject::connect(gameStart_, &QDialog::rejected, gameStart_, std::move(handler));
+}
+
 void SideWindowSet::present(QWidget* window) const
 {
     if (!window)

@@ -46,6 +46,8 @@ public:
 
     // Receives the dialog's values when the host presses "Start Game".
     void setStartGameHandler(GameStartDialog::StartHandler handler);
+    // Called when the dialog is closed without starting (its frame's close, Escape).
+    void setStartGameDismissedHandler(std::function<void()> handler);
     // Receives the nine phrases when the editor's "Done" is pressed.
     void setPhrasesHandler(PhraseEditor::DoneHandler handler);
     // Where the snapshots are, and who shows what the viewer could not open.

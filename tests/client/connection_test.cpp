@@ -1,11 +1,13 @@
 // The player window's start and its connection, against a host of the test's own on a free
 // port: addresses that cannot be reached, the login, requests the window sends, and errors
 // that escape the socket layer.
+#include "client/chatview.h"
 #include "client/scoreboard.h"
 #include "client/tchat.h"
 #include "net/tsock.h"
 #include "protocol/message.h"
 #include "support/eventloop.h"
+#include "ui/colours.h"
 
 #include "fakeservices.h"
 #include "ui_tchat.h"
@@ -14,9 +16,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace clienttest;
 using support::spinUntil;
@@ -97,6 +103,76 @@ TEST_F(WindowStart, AHostNameThatIsFoundConnectsAndThenHoldsTheLobbyLink)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
+// A table that is not there is told in the chat, in the notice colour, with the socket's
+// reason, and the window stays open: once refused at once, once silent until the window
+// gives up (a listener whose queue is full drops the connect's SYN, as a dead host would).
+TEST_F(WindowStart, ATableThatCannotBeReachedIsToldInTheChatAndTheWindowStays)
+{
+    const QString refusing = address();
+    server.close();
+    window->setArguments({QStringLiteral("Bob"), refusing, QStringLiteral("false")});
+    window->show(); // starts as the program does, once on screen
+    ASSERT_TRUE(spinUntil([&] { return lastChatLine().contains(QLatin1String("reached")); }));
+    EXPECT_EQ(lastChatLine(), QStringLiteral("The table at %1 could not be reached: Error #10061 "
+                                             "(WSAECONNREFUSED)")
+                                  .arg(refusing));
+    const QTextBlock notice = window->ui().mainchat->document()->lastBlock();
+    EXPECT_EQ(notice.begin().fragment().charFormat().foreground().color(),
+              ui::toQColor(client::kNoticeColour));
+
+    const int full = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(full, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof at;
+    ASSERT_EQ(::bind(full, reinterpret_cast<sockaddr*>(&at), length), 0);
+    ASSERT_EQ(::listen(full, 0), 0);
+    ASSERT_EQ(::getsockname(full, reinterpret_cast<sockaddr*>(&at), &length), 0);
+    const quint16 silentPort = ntohs(at.sin_port);
+    QTcpSocket filler; // takes the one place in the queue, never accepted
+    filler.connectToHost(QHostAddress::LocalHost, silentPort);
+    ASSERT_TRUE(filler.waitForConnected(5000));
+
+    WindowUnderTest second;
+    second.window->connection().setConnectTimeout(200);
+    const QString silent = QStringLiteral("127.0.0.1:%1").arg(silentPort);
+    second.window->setArguments({QStringLiteral("Bob"), silent, QStringLiteral("false")});
+    second.window->show();
+    const auto secondLine = [&] {
+        return second.window->ui().mainchat->document()->lastBlock().text();
+    };
+    EXPECT_TRUE(spinUntil([&] { return secondLine().contains(QLatin1String("reached")); }));
+    EXPECT_EQ(secondLine(),
+              QStringLiteral("The table at %1 could not be reached: Error #10060 (WSAETIMEDOUT)")
+                  .arg(silent));
+    ::close(full);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(second.window->isVisible());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+// Whatever a listener on the lobby's port sends is read and dropped as it comes.
+TEST_F(WindowStart, TheLobbyLinkReadsAndDropsWhatALocalListenerSends)
+{
+    QTcpServer lobby;
+    ASSERT_TRUE(lobby.listen(QHostAddress::LocalHost));
+    window->connection().setLobbyPort(lobby.serverPort());
+    window->processParams({QStringLiteral("Bob"), address(), QStringLiteral("false")});
+    ASSERT_TRUE(spinUntil([&] { return lobby.hasPendingConnections(); }));
+    std::unique_ptr<QTcpSocket> talker(lobby.nextPendingConnection());
+    const QByteArray block(1024 * 1024, 'x');
+    for (int i = 0; i < 24; ++i) {
+        talker->write(block);
+        ASSERT_TRUE(spinUntil([&] { return talker->bytesToWrite() < block.size(); }));
+    }
+    ASSERT_TRUE(spinUntil([&] { return talker->bytesToWrite() == 0; }));
+    EXPECT_TRUE(spinUntil(
+        [&] { return window->connection().lobbyLinkHeldBytes() <= net::TSock::kReadChunk; }));
+    EXPECT_LE(window->connection().lobbyLinkHeldBytes(), net::TSock::kReadChunk);
+}
+
 TEST_F(WindowStart, SlotOneAtATableTheWindowDidNotStartHasTheHostingWindowsRights)
 {
     ASSERT_TRUE(joinAs(1));
@@ -112,10 +188,18 @@ TEST_F(WindowStart, SlotOneAtATableTheWindowDidNotStartHasTheHostingWindowsRight
     menu->findChild<QAction*>(QStringLiteral("removefromgame1"))->trigger();
     EXPECT_TRUE(spinUntil([&] { return received().contains("CMD_kickhim+1+3"); }));
 
+    // The start dialog closed with its frame gives the button back.
+    QTest::mouseClick(window->ui().button_start, Qt::LeftButton);
+    EXPECT_TRUE(window->ui().button_start->isHidden());
+    window->gameStartDismissed();
+    EXPECT_FALSE(window->ui().button_start->isHidden());
+
     // A newcomer to a running game is not offered a start button that would end it.
     peer->write("CMD_gamestats+20+120+0+0+0+0+0+0+0+0+0+0" + QByteArray(1, protocol::kTerminator));
     EXPECT_TRUE(spinUntil([&] { return window->ui().button_start->isHidden(); }));
     EXPECT_TRUE(window->ui().StartGame1->isEnabled());
+    window->gameStartDismissed();
+    EXPECT_TRUE(window->ui().button_start->isHidden());
 }
 
 TEST_F(WindowStart, OtherSlotsAreToldWhoHoldsSlotOneAndHaveNoRights)

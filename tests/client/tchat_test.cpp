@@ -8,6 +8,9 @@
 #include "fakeservices.h"
 #include "ui_tchat.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +77,49 @@ TEST_F(PlayerWindow, StartsWithAnEmptyBoardAndHostControlsOff)
     EXPECT_FALSE(ui().StartGame1->isEnabled());
     EXPECT_TRUE(ui().button_start->isHidden());
     EXPECT_EQ(ui().label_answer->text(), QStringLiteral("Quillon By Zelk42 Software"));
+}
+
+// A dark desktop theme and a large desktop font change nothing: the window draws with its
+// own palette and font, so its texts stay dark on khaki, its fields white, and its fixed
+// labels hold their longest texts side by side.
+TEST(PlayerWindowLook, KeepsItsOwnColoursAndFontUnderADarkThemeAndALargeFont)
+{
+    const QPalette desktopPalette = QApplication::palette();
+    const QFont desktopFont = QApplication::font();
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        dark.setColor(role, QColor(32, 32, 32));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 16));
+    {
+        WindowUnderTest look;
+        Ui::Tchat& u = look.window->ui();
+        for (const QLabel* label : look.window->findChildren<QLabel*>()) {
+            EXPECT_LT(label->palette().color(label->foregroundRole()).lightness(), 100)
+                << qPrintable(label->objectName());
+        }
+        for (const QLineEdit* field : {u.edit_answer, u.mychat})
+            EXPECT_EQ(field->palette().color(QPalette::Base), QColor(Qt::white));
+
+        const auto fits = [](const QLabel* label, const QString& longest) {
+            return QFontMetrics(label->font()).horizontalAdvance(longest) <=
+                   label->contentsRect().width();
+        };
+        EXPECT_TRUE(fits(u.playtoscore, QStringLiteral("Play to Score: 100")));
+        EXPECT_TRUE(fits(u.timeperturn, QStringLiteral("Time Per Turn: 120")));
+        const QList<QLabel*> tools = u.panel_toolbar->findChildren<QLabel*>();
+        for (const QLabel* label : tools) {
+            EXPECT_TRUE(fits(label, label->text())) << qPrintable(label->text());
+            for (const QLabel* other : tools) {
+                EXPECT_TRUE(other == label || !label->geometry().intersects(other->geometry()))
+                    << qPrintable(label->text() + QLatin1Char('/') + other->text());
+            }
+        }
+    }
+    QApplication::setPalette(desktopPalette);
+    QApplication::setFont(desktopFont);
 }
 
 TEST_F(PlayerWindow, TheClientAreaStaysThreePixelsLargerThanTheMainPanel)

@@ -57,6 +57,8 @@ TEST(SideWindowSet, TimePerTurnAndStartFollowTheDialog)
     player.sides.setStartGameHandler([&](bool team, const QString& score, const QString& time) {
         request = StartRequest{team, score, time};
     });
+    int dismissed = 0;
+    player.sides.setStartGameDismissedHandler([&] { ++dismissed; });
     EXPECT_EQ(player.sides.timePerTurnText(), QStringLiteral("120"));
 
     player.sides.showGameStart();
@@ -69,6 +71,14 @@ TEST(SideWindowSet, TimePerTurnAndStartFollowTheDialog)
     EXPECT_EQ(request->timePerTurn, QStringLiteral("110"));
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(player.sides.timePerTurnText(), QStringLiteral("110"));
+    EXPECT_EQ(dismissed, 0);
+
+    // The frame's close button starts nothing and is told, so the button can come back.
+    request.reset();
+    player.sides.showGameStart();
+    player.sides.gameStart()->close();
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_FALSE(request.has_value());
 }
 
 TEST(SideWindowSet, ClosingThePlayerWindowFirstTakesTheSideWindowsWithIt)
