@@ -34,6 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.zelk42.com/quillon/")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The libraries the programs link come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Links in the chat and the help pages open through the desktop's xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst

@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -172,7 +173,7 @@ bool ChatPanel::linkEvent(QEvent* event)
     m_w.transcript->setTextCursor(selection);
     // Another player wrote it: a local file is shown as a link but never opened.
     if (!link->local && m_services.links)
-        m_services.links->open(link->address);
+        m_services.links->open(link->target);
     return true;
 }
 
@@ -229,7 +230,13 @@ void ChatPanel::sendChatterSound(int number)
 
 void ChatPanel::copy()
 {
-    QApplication::clipboard()->setText(m_w.transcript->textCursor().selectedText());
+    // Nothing selected is nothing to copy: what the player put on the clipboard stays.
+    const QTextCursor cursor = m_w.transcript->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    // selectedText() separates lines with U+2029, which other programs do not take for a
+    // line break; the selection's plain text has ordinary ones.
+    QApplication::clipboard()->setText(cursor.selection().toPlainText());
 }
 
 void ChatPanel::paste()

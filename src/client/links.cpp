@@ -47,8 +47,12 @@ std::optional<Link> findLink(const QString& text, int position)
             address.chop(1);
         if (address.size() <= prefix.size())
             return std::nullopt;
+        // "www." names a web page but is no address: without a scheme the desktop takes it
+        // for a file in the current folder.
+        QString target =
+            prefix == QLatin1String("www.") ? QStringLiteral("http://") + address : address;
         return Link{start + static_cast<int>(at), static_cast<int>(address.size()), address,
-                    prefix == QLatin1String("file://")};
+                    std::move(target), prefix == QLatin1String("file://")};
     }
     return std::nullopt;
 }

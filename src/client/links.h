@@ -11,6 +11,7 @@ struct Link {
     int start = 0; // in the text it was found in
     int length = 0;
     QString address; // as written there, letter case kept
+    QString target;  // what is opened: the address, "http://" before one written "www."
     // A local file ("file://..."): shown as a link, but never opened for a remote writer.
     bool local = false;
 };
@@ -21,6 +22,7 @@ struct Link {
 // "file://", "gopher://", "telnet://", "news:", "mailto:", "www.". The link runs to the end
 // of the run, less any trailing characters that are not ASCII letters, digits or "/" (a
 // closing full stop or bracket), and counts only when it is longer than its prefix.
+// A "www." link opens as "http://" and the address.
 std::optional<Link> findLink(const QString& text, int position);
 
 } // namespace client

@@ -17,6 +17,19 @@ bool isAddress(const QUrl& url)
     return url.isValid() && url.scheme().size() > 1;
 }
 
+// Hands an address to the desktop's program for it. On the free desktops that is xdg-open,
+// called directly: Qt reaches it only through a platform plugin that offers desktop
+// services, which the offscreen and minimal ones do not.
+bool openWithDesktop(const QUrl& url)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // A URL starts with its scheme, never with "-": it cannot pass as an option.
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
+#else
+    return QDesktopServices::openUrl(url);
+#endif
+}
+
 } // namespace
 
 int DesktopShell::open(const QString& fileOrAddress, const QString& parameters,
@@ -29,7 +42,7 @@ int DesktopShell::open(const QString& fileOrAddress, const QString& parameters,
     QString path = fileOrAddress;
     if (isAddress(url)) {
         if (!url.isLocalFile())
-            return QDesktopServices::openUrl(url) ? kOpened : kNoAssociation;
+            return openWithDesktop(url) ? kOpened : kNoAssociation;
         path = url.toLocalFile();
     }
 
@@ -45,8 +58,7 @@ int DesktopShell::open(const QString& fileOrAddress, const QString& parameters,
                    ? kOpened
                    : kNotStarted;
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(item.absoluteFilePath())) ? kOpened
-                                                                                   : kNoAssociation;
+    return openWithDesktop(QUrl::fromLocalFile(item.absoluteFilePath())) ? kOpened : kNoAssociation;
 }
 
 } // namespace windows

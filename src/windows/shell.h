@@ -27,8 +27,8 @@ public:
                      const QString& folder) = 0;
 };
 
-// The shell of the desktop we run on: addresses and documents through
-// QDesktopServices::openUrl, programs through QProcess::startDetached.
+// The shell of the desktop we run on: addresses and documents through xdg-open (elsewhere
+// QDesktopServices::openUrl), programs through QProcess::startDetached.
 class DesktopShell : public Shell {
 public:
     int open(const QString& fileOrAddress, const QString& parameters,

@@ -8,6 +8,7 @@
 #include "fakeservices.h"
 #include "ui_tchat.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -165,6 +166,79 @@ TEST_F(Chatting, AHeldEnterSendsOneGuessAndNoEmptyOnesAndTheDrawerPassesOnce)
     EXPECT_TRUE(sounds.played.contains("pass"));
 }
 
+// Typed keys go where the player expects: into the guess entry when a turn starts, on in the
+// chat entry when the guess entry goes away, and never into a button.
+TEST_F(Chatting, TypingGoesIntoTheGuessOrTheChatAndNeverPressesAButton)
+{
+    window->show();
+    seat();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << qPrintable(button->objectName());
+    const auto type = [&](const QString& text) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClicks(focus, text);
+        QTest::keyClick(focus, Qt::Key_Return);
+    };
+    const auto sentSoon = [&](const QByteArray& line) {
+        QList<QByteArray> sent;
+        const bool arrived = support::spinUntil([&] {
+            sent += host.take();
+            return sent.contains(line);
+        });
+        return arrived && !sent.contains("CMD_chat+2+Way To Go!|clMaroon");
+    };
+
+    EXPECT_EQ(QApplication::focusWidget(), window->ui().mychat);
+    host.send("CMD_nextplayer+1+0+_____ ");
+    ASSERT_TRUE(support::spinUntil(
+        [&] { return QApplication::focusWidget() == window->ui().edit_answer; }));
+    type(QStringLiteral("barn"));
+    EXPECT_TRUE(sentSoon("CMD_answer+2+barn"));
+
+    // The player's own turn hides the guess entry: the next guess typed goes to the chat.
+    host.send("CMD_nextplayer+2+0+_____ ");
+    ASSERT_TRUE(support::spinUntil([&] { return !window->ui().button_pass->isHidden(); }));
+    EXPECT_TRUE(window->ui().panel_answer->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), window->ui().mychat);
+    type(QStringLiteral("big red barn"));
+    EXPECT_TRUE(sentSoon("CMD_chat+2+big red barn|clMaroon"));
+
+    // A chat line half typed keeps its field when the next turn starts.
+    QTest::keyClicks(window->ui().mychat, QStringLiteral("half"));
+    host.send("CMD_nextplayer+3+0+_____ ");
+    ASSERT_TRUE(support::spinUntil([&] { return !window->ui().panel_answer->isHidden(); }));
+    EXPECT_EQ(QApplication::focusWidget(), window->ui().mychat);
+}
+
+// Text copied from the transcript keeps its line breaks; a Copy without a selection leaves
+// the clipboard as it was.
+TEST_F(Chatting, CopyKeepsLineBreaksAndNothingSelectedCopiesNothing)
+{
+    window->show();
+    seat();
+    host.send("CMD_chat+Ann chats: first|clBlack");
+    host.send("CMD_chat+Cy chats: second|clBlack");
+    QTextEdit* transcript = window->ui().mainchat;
+    ASSERT_TRUE(support::spinUntil([&] {
+        return transcript->document()->lastBlock().text().contains(QLatin1String("second"));
+    }));
+    QAction* copy = window->findChild<QAction*>(QStringLiteral("Copy1"));
+    QApplication::clipboard()->setText(QStringLiteral("kept"));
+    transcript->setTextCursor(QTextCursor(transcript->document()));
+    copy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
+
+    QTextCursor both(transcript->document()->lastBlock().previous());
+    both.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    transcript->setTextCursor(both);
+    copy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("Ann chats: first\nCy chats: second"));
+}
+
 TEST(LinkFinder, FindsAddressesByTheirPrefixesInOrderAndTrimsTheirEnds)
 {
     const auto at = [](const char* text, int position) {
@@ -193,7 +267,8 @@ TEST_F(Chatting, ALinkIsSelectedAndOpenedButALocalFileNever)
             QLatin1String("look"));
     }));
     pressOnLastLine(22);
-    EXPECT_EQ(links.opened, QStringList{QStringLiteral("www.example.com/Page")});
+    // Written with "www.", opened as a web address (never as a file of that name).
+    EXPECT_EQ(links.opened, QStringList{QStringLiteral("http://www.example.com/Page")});
     EXPECT_EQ(window->ui().mainchat->textCursor().selectedText(),
               QStringLiteral("www.example.com/Page"));
 
