@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace windows {
 
 PhraseEditor::PhraseEditor(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::Tphrases>())
@@ -25,15 +27,27 @@ QLineEdit* PhraseEditor::edit(int n) const
 
 void PhraseEditor::fill(const Phrases& phrases)
 {
-    for (int n = 1; n <= kPhrases; ++n)
-        edit(n)->setText(phrases[static_cast<size_t>(n - 1)]);
+    stored_ = phrases;
+    for (int n = 1; n <= kPhrases; ++n) {
+        QLineEdit* field = edit(n);
+        const QString& text = phrases[static_cast<size_t>(n - 1)];
+        // The field's limit is for typing; a longer phrase from the settings is shown whole.
+        field->setMaxLength(std::max(kTypedLength, static_cast<int>(text.size())));
+        field->setText(text);
+        shown_[static_cast<size_t>(n - 1)] = field->text();
+    }
 }
 
 PhraseEditor::Phrases PhraseEditor::phrases() const
 {
     Phrases texts;
-    for (int n = 1; n <= kPhrases; ++n)
-        texts[static_cast<size_t>(n - 1)] = edit(n)->text();
+    for (int n = 1; n <= kPhrases; ++n) {
+        const QLineEdit* field = edit(n);
+        const auto i = static_cast<size_t>(n - 1);
+        // A field still showing what it was filled with gives back the phrase as stored,
+        // even one longer than a line edit holds.
+        texts[i] = field->text() == shown_[i] ? stored_[i] : field->text();
+    }
     return texts;
 }
 

@@ -24,6 +24,8 @@ class PhraseEditor : public QDialog {
 
 public:
     static constexpr int kPhrases = 9;
+    // What a player may type into a field.
+    static constexpr int kTypedLength = 50;
     static constexpr int kMaxLength = 50;
     using Phrases = std::array<QString, kPhrases>;
     using DoneHandler = std::function<void(const Phrases& phrases)>;
@@ -42,6 +44,8 @@ private:
 
     std::unique_ptr<Ui::Tphrases> ui_;
     DoneHandler handler_;
+    Phrases stored_; // as filled in, for the fields left as they were
+    Phrases shown_;  // what each field showed after filling
 };
 
 } // namespace windows

@@ -113,4 +113,17 @@ TEST(HelpWindow, PagesShowTheirHelpFiles)
     }
 }
 
+TEST(HelpWindow, TheSnapShotsPageNamesTheControlsAndFoldersAsTheyAre)
+{
+    RecordingShell shell;
+    windows::HelpWindow help(shell);
+    const QString page = child<QTextBrowser>(help, "memo9")->toPlainText().simplified();
+    // The player window's button and menu, the viewer's command, and both homes of the files.
+    for (const char* named :
+         {"Take A Snap Shot", "View > Snap Shots", "Delete", "snapshots", "~/Pictures/Quillon/"})
+        EXPECT_TRUE(page.contains(QLatin1String(named))) << named;
+    EXPECT_FALSE(page.contains(QLatin1String("camera")));
+    EXPECT_FALSE(page.contains(QLatin1String("View Snapshots")));
+}
+
 } // namespace

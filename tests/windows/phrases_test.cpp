@@ -42,4 +42,29 @@ TEST(PhraseEditor, DoneHandsOverTheNineEditsAndClosingDiscardsThem)
     EXPECT_FALSE(editor.isVisible());
 }
 
+TEST(PhraseEditor, AStoredPhraseLongerThanAFieldIsShownWholeAndKeptUntilEdited)
+{
+    windows::PhraseEditor editor;
+    std::optional<windows::PhraseEditor::Phrases> handed;
+    editor.setDoneHandler([&](const windows::PhraseEditor::Phrases& p) { handed = p; });
+    windows::PhraseEditor::Phrases stored = numbered(QStringLiteral("p"));
+    stored[0] = QString(80, QLatin1Char('a'));
+    stored[1] = QString(40000, QLatin1Char('b')); // more than any line edit holds
+    editor.fill(stored);
+    editor.show();
+    EXPECT_EQ(child<QLineEdit>(editor, "phrase1")->text(), stored[0]);
+    QTest::mouseClick(child<QPushButton>(editor, "SelButton8"), Qt::LeftButton);
+    ASSERT_TRUE(handed.has_value());
+    EXPECT_EQ(*handed, stored);
+
+    // An edit of the long phrase is the player's, as typed.
+    editor.fill(stored);
+    editor.show();
+    QTest::keyClick(child<QLineEdit>(editor, "phrase1"), Qt::Key_End);
+    QTest::keyClick(child<QLineEdit>(editor, "phrase1"), Qt::Key_Backspace);
+    QTest::mouseClick(child<QPushButton>(editor, "SelButton8"), Qt::LeftButton);
+    EXPECT_EQ((*handed)[0], QString(79, QLatin1Char('a')));
+    EXPECT_EQ((*handed)[1], stored[1]);
+}
+
 } // namespace
