@@ -7,11 +7,22 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <vector>
+
 namespace client {
 
 // The 533 by 369 board. Its content is a backing picture; strokes are drawn onto it with
 // a pen of the stroke's colour and width, each line continuing from the board's current
 // position, and the widget shows the picture.
+//
+// A stroke runs from a pen-down, or a change of colour or width, to the next one; a wipe
+// or a caption ends it too. Its lines are round-capped capsules around the segments
+// between pixel centres, antialiased by distance, and the stroke keeps per pixel only the
+// largest coverage any of its lines gave (with the pixel as it was before the stroke), so
+// where lines meet nothing is painted twice: no darker beads at the joints. The largest
+// coverage does not depend on the order of the lines or on how they came in batches,
+// which is what lets the drawer's board, painting as the mouse moves, show the very same
+// pixels as a board painting the batches the host relays or a newcomer's replay.
 //
 // Strokes come from the wire, so the board bounds what it is given before any arithmetic
 // or painting: widths to the pen spinner's 0 to kMaxPenWidth, coordinates to
@@ -54,8 +65,23 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Makes the stroke going on one of this colour and width, starting a new one if need be.
+    void continueStroke(protocol::ColourValue colour, int width);
+    void endStroke();
+    // Paints the stroke's line between two bounded points; returns the board pixels it
+    // may have changed.
+    QRect paintLine(QPoint from, QPoint to);
+
     QImage m_picture;
     QPoint m_position;
+    // The stroke going on: its pen, and for every board pixel the coverage its lines gave
+    // (0 to 255) and, once that is above 0, the pixel as it was before the stroke.
+    bool m_inStroke = false;
+    QRgb m_strokeColour = 0;
+    int m_strokeWidth = 0;
+    std::vector<quint8> m_coverage;
+    std::vector<QRgb> m_before;
+    QRect m_strokeArea; // the pixels whose coverage may be above 0
 };
 
 } // namespace client

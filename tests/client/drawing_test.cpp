@@ -9,7 +9,11 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace clienttest;
 
@@ -126,4 +130,139 @@ TEST_F(Drawing, OnlyTheDrawerDrawsAndTheTrashWipesForEverybody)
     window->ui().clear->click();
     EXPECT_EQ(host.take(), QList<QByteArray>{"CMD_clearmain+1"});
     EXPECT_EQ(board().picture().pixelColor(40, 40), QColor(Qt::white));
+}
+
+namespace {
+
+QImage drawn(const std::function<void(client::DrawingBoard&)>& draw)
+{
+    client::DrawingBoard board;
+    draw(board);
+    return board.picture();
+}
+
+// The distance from a pixel's centre to the segment between two pixel centres.
+double distance(QPoint pixel, QPointF a, QPointF b)
+{
+    const QPointF p(pixel);
+    const QPointF d = b - a;
+    const double length2 = QPointF::dotProduct(d, d);
+    const double t =
+        length2 == 0.0 ? 0.0 : std::clamp(QPointF::dotProduct(p - a, d) / length2, 0.0, 1.0);
+    const QPointF nearest = a + t * d;
+    return std::hypot(p.x() - nearest.x(), p.y() - nearest.y());
+}
+
+} // namespace
+
+TEST(Strokes, AStrokeSplitAnyWayGivesTheSamePixels)
+{
+    // A zig-zag with sharp turns, a repeated point and a trip off the board, at a wide pen
+    // of a light colour (where a joint painted twice would show) and at the thinnest.
+    QList<QPoint> points;
+    for (int i = 0; i < 60; ++i)
+        points.append({20 + i * 8, i % 2 == 0 ? 60 + i : 300 - i});
+    points.insert(30, points[30]);
+    points.insert(45, {700, -80});
+    const protocol::ColourValue pen = protocol::rgbColour(240, 160, 40);
+    for (int width : {0, 1, 4, 23}) {
+        const QPoint start(10, 10);
+        const QImage whole = drawn([&](client::DrawingBoard& b) {
+            b.penDown(pen, width, start);
+            b.strokeTo(pen, width, points);
+        });
+        const QImage pointByPoint = drawn([&](client::DrawingBoard& b) {
+            b.penDown(pen, width, start);
+            for (const QPoint& p : points)
+                b.strokeTo(pen, width, {p});
+        });
+        std::mt19937 random(static_cast<unsigned>(width));
+        const QImage batches = drawn([&](client::DrawingBoard& b) {
+            b.penDown(pen, width, start);
+            for (qsizetype at = 0; at < points.size();) {
+                const auto n = std::uniform_int_distribution<qsizetype>(1, 9)(random);
+                b.strokeTo(pen, width, points.mid(at, n));
+                at += n;
+            }
+        });
+        EXPECT_TRUE(whole == pointByPoint) << "width " << width;
+        EXPECT_TRUE(whole == batches) << "width " << width;
+        EXPECT_NE(whole.pixelColor(points[10]), QColor(Qt::white));
+    }
+}
+
+TEST(Strokes, AStraightLineInPiecesHasNoBeadsAtItsJoints)
+{
+    const protocol::ColourValue pen = protocol::rgbColour(60, 120, 250);
+    // Flat, steep, and slanted with pieces of different lengths along the same straight.
+    const QList<QList<QPoint>> lines = {{{30, 50}, {200, 50}, {500, 50}},
+                                        {{100, 20}, {100, 33}, {100, 340}},
+                                        {{10, 350}, {110, 300}, {130, 290}, {510, 100}}};
+    for (int width : {1, 3, 8, 40}) {
+        for (const QList<QPoint>& line : lines) {
+            const QImage pieces = drawn([&](client::DrawingBoard& b) {
+                b.penDown(pen, width, line.front());
+                b.strokeTo(pen, width, line.mid(1));
+            });
+            const QImage straight = drawn([&](client::DrawingBoard& b) {
+                b.penDown(pen, width, line.front());
+                b.strokeTo(pen, width, {line.back()});
+            });
+            EXPECT_TRUE(pieces == straight)
+                << "width " << width << " from " << line.front().x() << "," << line.front().y();
+        }
+    }
+}
+
+TEST(Strokes, ALineCoversItsWidthAndNothingBeyond)
+{
+    // Lines across the board, from far outside it and back in, at every slope's kind.
+    struct Line {
+        QPoint from;
+        QPoint to;
+        int width;
+    };
+    for (const Line& line :
+         {Line{{40, 320}, {490, 45}, 12}, Line{{-9000, 5000}, {9000, -3000}, 100},
+          Line{{266, -10000}, {300, 10000}, 7}, Line{{400, 180}, {400, 180}, 30},
+          Line{{10, 20}, {520, 21}, 0}}) {
+        const QImage picture = drawn([&](client::DrawingBoard& b) {
+            b.penDown(protocol::kBlack, line.width, line.from);
+            b.strokeTo(protocol::kBlack, line.width, {line.to});
+        });
+        const double half = std::max(line.width, 1) / 2.0;
+        int wrong = 0;
+        for (int y = 0; y < client::DrawingBoard::kHeight; ++y) {
+            for (int x = 0; x < client::DrawingBoard::kWidth; ++x) {
+                const double d = distance({x, y}, line.from, line.to);
+                const QColor c = picture.pixelColor(x, y);
+                const bool black = c == QColor(Qt::black);
+                const bool white = c == QColor(Qt::white);
+                // Whole inside, nothing outside, and on the edge's ramp more than half on
+                // the inner side of the line's edge, less than half on the outer side.
+                const bool right = d <= half - 0.5   ? black
+                                   : d >= half + 0.5 ? white
+                                   : d < half        ? !white
+                                                     : !black;
+                wrong += right ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "width " << line.width << " from " << line.from.x() << ","
+                            << line.from.y();
+    }
+}
+
+TEST(Strokes, AWipeAndACaptionEndTheStrokeSoItsNextLinesShow)
+{
+    client::DrawingBoard board;
+    board.penDown(protocol::kBlack, 5, {10, 10});
+    board.strokeTo(protocol::kBlack, 5, {{200, 10}});
+    board.wipe();
+    board.strokeTo(protocol::kBlack, 5, {{10, 10}}); // back over the same pixels
+    EXPECT_EQ(board.picture().pixelColor(100, 10), QColor(Qt::black));
+
+    board.writeCaption(QStringLiteral("          ")); // its white box, with no letters
+    ASSERT_EQ(board.picture().pixelColor(20, 10), QColor(Qt::white));
+    board.strokeTo(protocol::kBlack, 5, {{200, 10}});
+    EXPECT_EQ(board.picture().pixelColor(20, 10), QColor(Qt::black));
 }
