@@ -135,7 +135,12 @@ void BoardPanel::drawit(const QByteArray& payload)
         return;
     const protocol::ColourValue colour = protocol::toColour(r.next());
     const int width = r.nextInt();
-    m_w.board->strokeTo(colour, width, r.restPointList());
+    // A stroke that goes wrong halfway keeps what came before: its points up to the bad
+    // one are drawn, the rest is dropped, and the connection logs the message once.
+    QByteArray bad;
+    m_w.board->strokeTo(colour, width, r.restPointsBeforeBad(bad));
+    if (!bad.isNull())
+        throw protocol::ConversionError(bad);
 }
 
 void BoardPanel::clearmain(const QByteArray& payload)

@@ -48,12 +48,28 @@ QList<qint32> FieldReader::restIntegerList()
 
 QList<QPoint> FieldReader::restPointList()
 {
+    QByteArray bad;
+    QList<QPoint> points = restPointsBeforeBad(bad);
+    if (!bad.isNull())
+        toPoint(bad); // throws the error that names the bad half
+    return points;
+}
+
+QList<QPoint> FieldReader::restPointsBeforeBad(QByteArray& bad)
+{
+    bad = QByteArray();
     m_payload.append('@');
     QList<QPoint> points;
     while (m_payload != "@" && m_payload.contains(kSeparator)) {
         const QByteArray field = next();
-        if (!field.isEmpty())
-            points.append(toPoint(field));
+        if (field.isEmpty())
+            continue;
+        QPoint p;
+        if (!tryToPoint(field, p)) {
+            bad = field;
+            break;
+        }
+        points.append(p);
     }
     m_payload.clear();
     return points;
@@ -65,6 +81,17 @@ QPoint toPoint(QByteArrayView text)
     if (comma < 0)
         throw ConversionError(QByteArrayView());
     return {toInt(text.first(comma)), toInt(text.sliced(comma + 1))};
+}
+
+bool tryToPoint(QByteArrayView text, QPoint& point)
+{
+    const qsizetype comma = text.indexOf(',');
+    qint32 x = 0;
+    qint32 y = 0;
+    if (comma < 0 || !tryToInt(text.first(comma), x) || !tryToInt(text.sliced(comma + 1), y))
+        return false;
+    point = {x, y};
+    return true;
 }
 
 QByteArray pointText(QPoint p)

@@ -30,7 +30,11 @@ public:
     QList<qint32> restIntegerList();
     // A stroke point list: the rest with the sentinel "@" appended; empty fields are
     // skipped. A last point without its closing "+" is not a complete field and is ignored.
+    // A field that is not a point throws.
     QList<QPoint> restPointList();
+    // The same list read as far as it is good: the points before the first field that is
+    // not one, which is left in `bad` (null when there is none); the rest is dropped.
+    QList<QPoint> restPointsBeforeBad(QByteArray& bad);
 
 private:
     QByteArray m_payload;
@@ -38,6 +42,8 @@ private:
 
 // "x,y" in board pixels; throws ConversionError when either half is not an integer.
 QPoint toPoint(QByteArrayView text);
+// The same, without throwing.
+bool tryToPoint(QByteArrayView text, QPoint& point);
 QByteArray pointText(QPoint p);
 
 } // namespace protocol

@@ -132,6 +132,27 @@ TEST_F(Drawing, OnlyTheDrawerDrawsAndTheTrashWipesForEverybody)
     EXPECT_EQ(board().picture().pixelColor(40, 40), QColor(Qt::white));
 }
 
+TEST_F(Drawing, AReceivedBatchWithABadPointDrawsThePointsBeforeIt)
+{
+    WindowUnderTest receiver;
+    receiver.host("CMD_sendlogininfo+2");
+    const QImage& picture = receiver.window->ui().image_main->picture();
+    receiver.host("CMD_moveit+1+clBlack+3+20+100");
+    receiver.host("CMD_draw+1+clBlack+3++120,100+220,x+320,100+");
+    receiver.host("CMD_moveit+1+clBlack+3+20+200");
+    receiver.host("CMD_draw+1+clBlack+3++120,200+220,+320,200+"); // no y
+    receiver.host("CMD_moveit+1+clBlack+3+20+300");
+    receiver.host("CMD_draw+1+clBlack+3++120,300+220+320,300+"); // no comma
+    for (int y : {100, 200, 300}) {
+        EXPECT_EQ(picture.pixelColor(70, y), QColor(Qt::black)) << y;
+        EXPECT_EQ(picture.pixelColor(170, y), QColor(Qt::white)) << y;
+        EXPECT_EQ(picture.pixelColor(270, y), QColor(Qt::white)) << y;
+    }
+    // The next batch goes on from the last good point.
+    receiver.host("CMD_draw+1+clBlack+3++120,350+");
+    EXPECT_EQ(picture.pixelColor(120, 325), QColor(Qt::black));
+}
+
 namespace {
 
 QImage drawn(const std::function<void(client::DrawingBoard&)>& draw)

@@ -57,6 +57,24 @@ TEST(FieldReading, BadPointsRaiseTheConversionError)
     EXPECT_EQ(toPoint("-3,533"), QPoint(-3, 533));
 }
 
+TEST(FieldReading, APointListReadAsFarAsItIsGoodStopsAtItsFirstBadPoint)
+{
+    for (const char* payload : {"+10,20++11,22+x,1+12,24+", "+10,20++11,22+12,+13,26+",
+                                "+10,20++11,22+12+13,26+", "+10,20++11,22+1,2,3+13,26+"}) {
+        FieldReader r(payload);
+        QByteArray bad;
+        EXPECT_EQ(r.restPointsBeforeBad(bad), (QList<QPoint>{{10, 20}, {11, 22}})) << payload;
+        EXPECT_FALSE(bad.isNull()) << payload;
+        EXPECT_EQ(r.rest(), "") << payload;
+    }
+    FieldReader good("+10,20+11,22");
+    QByteArray bad;
+    EXPECT_EQ(good.restPointsBeforeBad(bad), (QList<QPoint>{{10, 20}}));
+    EXPECT_TRUE(bad.isNull());
+    FieldReader strict("+10,20+x,1+");
+    EXPECT_THROW(strict.restPointList(), ConversionError);
+}
+
 TEST(IntegerConversion, TheErrorNamesTheFieldInTheUsualWords)
 {
     try {
