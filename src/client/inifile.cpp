@@ -23,8 +23,8 @@ struct IniFile::Parsed {
 
 namespace {
 
-// Far beyond any settings file; keeps a stray huge file from being read into memory.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+// Far beyond any settings file (a few kilobytes); keeps a stray huge file out of memory.
+constexpr qint64 kMaxFileSize = 1024 * 1024;
 
 #ifdef Q_OS_WIN
 const QByteArray kDefaultLineBreak = QByteArrayLiteral("\r\n");
@@ -179,6 +179,10 @@ bool IniFile::load(QString* error)
             *error = reason;
         return false;
     };
+    const QString tooLarge =
+        QStringLiteral("%1 is larger than 1 MiB, too large for a settings file; it is left as "
+                       "it is")
+            .arg(shown);
     const QFileInfo info(m_path);
     if (!info.exists()) {
         m_loaded = true;
@@ -186,14 +190,21 @@ bool IniFile::load(QString* error)
     }
     if (info.isDir())
         return fail(QStringLiteral("%1 is a folder, not a settings file").arg(shown));
+    // Asked before opening, with links followed: opening a FIFO blocks until a writer comes,
+    // and a device reports size 0 and never ends.
+    if (!info.isFile())
+        return fail(QStringLiteral("%1 is not a regular file, so it is not read").arg(shown));
+    if (info.size() > kMaxFileSize)
+        return fail(tooLarge);
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("%1 cannot be opened: %2").arg(shown, file.errorString()));
-    if (file.size() > kMaxFileSize)
-        return fail(QStringLiteral("%1 is too large for a settings file").arg(shown));
-    const QByteArray text = file.readAll();
+    // One byte past the bound tells a file that grew since it was looked at.
+    const QByteArray text = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("%1 cannot be read: %2").arg(shown, file.errorString()));
+    if (text.size() > kMaxFileSize)
+        return fail(tooLarge);
     if (!parseText(text, m_parsed->ini))
         return fail(QStringLiteral("%1 cannot be read as a settings file").arg(shown));
     m_text = text;

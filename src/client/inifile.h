@@ -28,7 +28,9 @@ public:
     const QString& path() const { return m_path; }
 
     // Reads the file. A missing file reads as an empty one. False (with a reason in `error`)
-    // when the file exists but cannot be read; the object is then empty.
+    // when the file exists but cannot be read; the object is then empty and save() refuses.
+    // Only a regular file (links followed) of at most 1 MiB is read: a FIFO, a device or a
+    // huge file is refused without being opened or read into memory.
     bool load(QString* error = nullptr);
 
     // The value as a reader of the file sees it (blanks around it trimmed); nullopt when the

@@ -22,6 +22,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace lobby;
 
@@ -267,4 +268,23 @@ TEST(LobbyListener, HoldsEachLinkUntilItClosesAndAFairNumberOfThem)
     links.at(1)->abort();
     EXPECT_TRUE(
         support::spinUntil([&] { return listener.openLinks() == LobbyListener::kMaxLinks - 2; }));
+}
+
+// The settings file shared with the game: a FIFO there is reported when the launcher would
+// save, and nothing blocks or is written over. Opened, it would block this test until its
+// timeout.
+TEST_F(Launcher, ASettingsFileThatIsAFifoIsReportedRatherThanReadOrWritten)
+{
+    const QByteArray fifo = QFile::encodeName(settingsPath());
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    open(listener); // reading the settings returns at once, with the defaults
+    type(QStringLiteral("Ann"), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted()) << "the game starts all the same";
+    EXPECT_EQ(window->message(), QStringLiteral("Your name and addresses were not saved in %1: "
+                                                "%1 is not a regular file, so it is not read")
+                                     .arg(settingsPath()));
+    struct stat status {};
+    ASSERT_EQ(::stat(fifo.constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
