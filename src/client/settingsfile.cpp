@@ -6,6 +6,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <functional>
 
 namespace client {
@@ -74,20 +75,28 @@ QString lobbyDownloadAddress(const QString& path)
            QString::fromLatin1(protocol::lobby::kInstallerPath);
 }
 
-PlayerSettings readSettings(const QString& path, int currentSnapCount)
+PlayerSettings readSettings(const QString& path, int currentSnapCount,
+                            std::optional<QString>* failure)
 {
     IniFile file(path);
     QString reason;
-    if (!file.load(&reason))
+    if (failure)
+        failure->reset();
+    if (!file.load(&reason)) {
         qWarning().noquote() << "Settings not read:" << reason;
+        if (failure)
+            *failure = reason;
+    }
 
     PlayerSettings s;
     s.geometry.top = readInt(file, "Top", kDefaultGeometry.top);
     s.geometry.left = readInt(file, "Left", kDefaultGeometry.left);
     s.geometry.width = readInt(file, "Width", kDefaultGeometry.width);
     s.geometry.height = readInt(file, "Height", kDefaultGeometry.height);
-    s.textSize = readInt(file, "Textsize", s.textSize);
-    s.snapCount = readInt(file, "Snapcount", currentSnapCount);
+    s.textSize = readInt(file, "Textsize", kDefaultTextSize);
+    if (s.textSize < kSmallestTextSize || s.textSize > kLargestTextSize)
+        s.textSize = kDefaultTextSize;
+    s.snapCount = std::clamp(readInt(file, "Snapcount", currentSnapCount), 0, kLastSnapshotNumber);
     s.textColour = readColour(file, "Textcolor", kDefaultTextColour);
     s.actionColour = readColour(file, "Actioncolor", kDefaultActionColour);
     for (int n = 1; n <= kPhraseCount; ++n) {

@@ -21,12 +21,21 @@ inline constexpr int kPhraseCount = 9;
 inline constexpr char kLobbyServerKey[] = "LobbyServer";
 inline constexpr char kDefaultLobbyServer[] = "www.zelk42.com";
 
+// The chat's text sizes the menu offers run from 8 to 14 points; a size outside them is
+// taken for a damaged file and reads as the default.
+inline constexpr int kDefaultTextSize = 8;
+inline constexpr int kSmallestTextSize = 8;
+inline constexpr int kLargestTextSize = 14;
+// Snapshots are numbered 1 to kLastSnapshotNumber; the counter in the file is kept to 0 and
+// that number before anything counts on from it, so no arithmetic on it can overflow.
+inline constexpr int kLastSnapshotNumber = 999999;
+
 inline constexpr protocol::ColourValue kDefaultTextColour = protocol::kMaroon;
 inline constexpr protocol::ColourValue kDefaultActionColour = protocol::kBlack;
 
 struct PlayerSettings {
     Geometry geometry = kDefaultGeometry;
-    int textSize = 8;
+    int textSize = kDefaultTextSize;
     int snapCount = 0;
     protocol::ColourValue textColour = kDefaultTextColour;
     protocol::ColourValue actionColour = kDefaultActionColour;
@@ -39,9 +48,12 @@ struct PlayerSettings {
 
 // Reads the settings. Whatever is missing or unreadable takes its default: a missing or
 // unreadable file, a missing key, an integer that is not a number (decimal, or hex after
-// "$" or "0x"), a colour text that names no colour. The snapshot counter defaults to
-// `currentSnapCount`. Sounds are off only for the exact value "false".
-PlayerSettings readSettings(const QString& path, int currentSnapCount);
+// "$" or "0x"), a text size outside the menu's range, a colour text that names no colour.
+// The snapshot counter defaults to `currentSnapCount` and is kept to 0..kLastSnapshotNumber.
+// Sounds are off only for the exact value "false". A file that exists but cannot be read
+// sets `failure` to the reason (a missing file is no failure: it is a fresh installation).
+PlayerSettings readSettings(const QString& path, int currentSnapCount,
+                            std::optional<QString>* failure = nullptr);
 
 // The address the lobby's installer is downloaded from: "http://", the "LobbyServer" setting
 // (kDefaultLobbyServer when missing or empty) and "/lobby/zlbsetup.exe".

@@ -1,9 +1,12 @@
 #include "client/snapshotbutton.h"
 
 #include "client/drawingboard.h"
+#include "client/settingsfile.h"
 #include "client/turnpanel.h"
 
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace client {
 
@@ -26,12 +29,24 @@ void SnapshotButton::turnBegins()
     m_button->hide();
 }
 
+void SnapshotButton::setCount(int count)
+{
+    m_count = std::clamp(count, 0, kLastSnapshotNumber);
+}
+
 void SnapshotButton::take()
 {
     // The caption is empty while a turn runs: there is no finished drawing to keep.
     const QString& caption = m_turn.snapshotCaption();
     if (caption.isEmpty() || !m_services.snapshots)
         return;
+    if (m_count >= kLastSnapshotNumber) {
+        Q_EMIT failed(QStringLiteral("No more snapshots can be kept: %1 is the last number. "
+                                     "Move the snapshots to another folder and set Snapcount "
+                                     "to 0 in the settings file to start again at 1.")
+                          .arg(kLastSnapshotNumber));
+        return;
+    }
     ++m_count;
     // A second snapshot in the same pause writes the caption again at the same place.
     m_board.writeCaption(caption);

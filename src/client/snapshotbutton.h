@@ -14,7 +14,9 @@ class TurnPanel;
 // "Take A Snap Shot": between turns, the finished drawing with its caption (date, drawer,
 // answer) written into the board's corner is kept as the next numbered snapshot. The
 // counter is advanced before each save and stored with the settings after a good one; a
-// failed save is told, and the advanced counter is then not stored.
+// failed save is told, and the advanced counter is then not stored. At kLastSnapshotNumber
+// the counter is full: a press tells so and keeps nothing, rather than overwrite the first
+// snapshots or count past what an int holds.
 class SnapshotButton : public QObject {
     Q_OBJECT
 public:
@@ -29,7 +31,7 @@ public:
 
     // The number of the last snapshot taken, as the settings keep it.
     int count() const { return m_count; }
-    void setCount(int count) { m_count = count; }
+    void setCount(int count);
 
 Q_SIGNALS:
     void saved();

@@ -15,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -267,7 +268,8 @@ bool Tchat::event(QEvent* event)
 void Tchat::closeEvent(QCloseEvent* event)
 {
     const QRect workArea = screen() ? screen()->availableGeometry() : QRect();
-    if (const auto store = geometryToStore(outerBounds(), m_rememberedGeometry, workArea)) {
+    const auto store = geometryToStore(outerBounds(), m_rememberedGeometry, workArea);
+    if (m_settingsRead && store) {
         placeAt(*store);
         m_rememberedGeometry = *store;
         saveinifile();
@@ -508,9 +510,24 @@ void Tchat::nextPlayer(const QByteArray& payload)
 
 void Tchat::loadinifile()
 {
-    const PlayerSettings s = readSettings(m_services.settingsPath, m_snapshot->count());
+    std::optional<QString> failure;
+    const PlayerSettings s = readSettings(m_services.settingsPath, m_snapshot->count(), &failure);
+    if (failure) {
+        // What the file holds is unknown, so the window keeps its own defaults and never
+        // writes them over the file.
+        m_transcript->addLine(QStringLiteral("Settings not read: %1. They are not saved while "
+                                             "this window is open.")
+                                  .arg(*failure),
+                              kNoticeColour);
+        return;
+    }
+    m_settingsRead = true;
     m_rememberedGeometry = s.geometry;
-    placeAt(s.geometry);
+    const QPoint corner(s.geometry.left, s.geometry.top);
+    QScreen* desktop = QGuiApplication::screenAt(corner);
+    if (!desktop)
+        desktop = screen() ? screen() : QGuiApplication::primaryScreen();
+    placeAt(keptOnScreen(s.geometry, desktop ? desktop->availableGeometry() : QRect()));
     for (QAction* size : {m_ui->N8, m_ui->N10, m_ui->N12, m_ui->N14}) {
         if (size->text().toInt() == s.textSize)
             size->setChecked(true);
@@ -526,6 +543,10 @@ void Tchat::loadinifile()
 
 void Tchat::saveinifile()
 {
+    // Settings that were never read are never written: a window that did not reach its
+    // table would otherwise put its defaults (snapshot counter 0 among them) over the file.
+    if (!m_settingsRead)
+        return;
     PlayerSettings s;
     s.geometry = outerBounds();
     s.textSize = m_chat->textSize();

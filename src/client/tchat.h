@@ -107,6 +107,8 @@ private:
     bool m_started = false;
     bool m_informing = false;
     bool m_closing = false; // a close is on its way; the host's lines no longer count
+    // The settings file was read: until then (and when it cannot be read) nothing is written.
+    bool m_settingsRead = false;
     // Geometry as last read from or written to the settings file (all 0 until read).
     Geometry m_rememberedGeometry;
     // Outer bounds asked for before the desktop put its frame around the window.

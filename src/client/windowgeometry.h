@@ -23,6 +23,12 @@ inline constexpr Geometry kDefaultGeometry{3, 3, 797, 541};
 inline constexpr QSize kMainPanelSize{789, 494};
 inline constexpr QSize kMinimumClientSize{kMainPanelSize.width() + 3, kMainPanelSize.height() + 3};
 
+// Geometry from the settings file, made fit for the desktop: no larger than the screen's
+// work area `available` and no smaller than kMinimumClientSize (a huge window stops
+// painting, a tiny one cannot be grabbed), and moved so the whole window lies inside the
+// work area. An empty work area (no screen known) bounds the size from below only.
+Geometry keptOnScreen(const Geometry& stored, const QRect& available);
+
 // Closing the window: nothing to store when its bounds equal the remembered ones. Otherwise
 // a window wider than the desktop's work area gives up 15 pixels of width and one taller
 // than it 15 pixels of height (once each - a maximised window's frame reaches past the work

@@ -293,6 +293,7 @@ TEST_F(Chatting, PasteReplacesTheWholeEntry)
 
 TEST_F(Chatting, TextSizeAndSoundSwitchesAreSaved)
 {
+    seat(); // the settings are read on arrival; until then nothing is written
     window->ui().N14->trigger();
     window->ui().PlaySounds1->trigger();
     const QByteArray saved = [&] {

@@ -3,10 +3,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <ostream>
+#include <sys/stat.h>
 
 // Readable failure messages.
 void PrintTo(const QString& text, std::ostream* out)
@@ -158,6 +160,60 @@ TEST_F(SettingsFile, AnUnreadableFileReadsAsDefaults)
     PlayerSettings defaults;
     defaults.snapCount = 3;
     EXPECT_EQ(read(3), defaults);
+}
+
+TEST_F(SettingsFile, TextSizesAndTheSnapshotCounterAreKeptInTheirRanges)
+{
+    put("[Quillon]\nTextsize=14\nSnapcount=999999\n");
+    EXPECT_EQ(read().textSize, 14);
+    EXPECT_EQ(read().snapCount, 999999);
+
+    put("[Quillon]\nTextsize=400\nSnapcount=2147483647\n");
+    EXPECT_EQ(read().textSize, 8) << "an absurd size reads as the default";
+    EXPECT_EQ(read().snapCount, kLastSnapshotNumber) << "a full counter, never one past int";
+
+    put("[Quillon]\nTextsize=-12\nSnapcount=-2147483648\n");
+    EXPECT_EQ(read().textSize, 8);
+    EXPECT_EQ(read().snapCount, 0);
+    put("[Quillon]\n");
+    EXPECT_EQ(read(-7).snapCount, 0) << "the present value is kept in range too";
+}
+
+// A settings file that is no settings file: read promptly as the defaults with the reason,
+// never written over. A FIFO that were opened would block this test until its timeout.
+TEST_F(SettingsFile, AFifoADeviceOrAHugeFileIsRefusedAndLeftAsItWas)
+{
+    const auto refusedAndKept = [&](const char* what, const char* reason) {
+        std::optional<QString> failure;
+        EXPECT_EQ(readSettings(path, 4, &failure).snapCount, 4) << what;
+        ASSERT_TRUE(failure.has_value()) << what;
+        EXPECT_TRUE(failure->contains(path) && failure->contains(QLatin1String(reason)))
+            << what << ": " << failure->toStdString();
+        EXPECT_EQ(writeSettings(path, someSettings()), QStringLiteral("Unable to write to ") + path)
+            << what;
+        EXPECT_EQ(writePhrases(path, {}), QStringLiteral("Unable to write to ") + path) << what;
+    };
+
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+    refusedAndKept("a link to /dev/zero", "not a regular file");
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), QStringLiteral("/dev/zero"));
+    ASSERT_TRUE(QFile::remove(path));
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    refusedAndKept("a FIFO", "not a regular file");
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    ASSERT_TRUE(QFile::remove(path));
+
+    const QByteArray huge = "[Quillon]\nSnapcount=41\n" + QByteArray(2 * 1024 * 1024, ';');
+    put(huge);
+    refusedAndKept("a 2 MiB file", "larger than 1 MiB");
+    EXPECT_EQ(contents(), huge);
+    EXPECT_EQ(filesInFolder(), QStringList{QStringLiteral("zelklobby.ini")});
+
+    put("[Quillon]\nSnapcount=41\n" + QByteArray(1024 * 1024 - 30, ';'));
+    EXPECT_EQ(read().snapCount, 41) << "just under the bound is read";
 }
 
 // --- Writing ---
@@ -379,6 +435,23 @@ TEST(WindowGeometry, AMovedOrResizedWindowIsStoredAsItStands)
               (Geometry{3, 3, 900, 541}));
     // A window that never read the file remembers all zeros, so it always stores.
     EXPECT_EQ(geometryToStore({3, 3, 797, 541}, Geometry{}, kWorkArea), (Geometry{3, 3, 797, 541}));
+}
+
+TEST(WindowGeometry, StoredGeometryIsKeptOnTheDesktop)
+{
+    EXPECT_EQ(keptOnScreen({3, 3, 797, 541}, kWorkArea), (Geometry{3, 3, 797, 541}));
+    EXPECT_EQ(keptOnScreen({10, 20, 30000, 30000}, kWorkArea), (Geometry{0, 0, 1920, 1040}))
+        << "no larger than the work area";
+    EXPECT_EQ(keptOnScreen({-50000, 90000, 900, 600}, kWorkArea), (Geometry{0, 440, 900, 600}))
+        << "moved back into view";
+    EXPECT_EQ(keptOnScreen({1900, 1000, 0, -5}, kWorkArea), (Geometry{1128, 543, 792, 497}))
+        << "no smaller than the window's least size";
+    EXPECT_EQ(keptOnScreen({2147483647, -2147483647 - 1, 2147483647, 2147483647},
+                           QRect(1920, 0, 1280, 1024)),
+              (Geometry{1920, 0, 1280, 1024}))
+        << "a second screen's work area; extremes do not overflow";
+    EXPECT_EQ(keptOnScreen({5, 5, 797, 541}, QRect(0, 0, 640, 480)), (Geometry{0, 0, 640, 480}))
+        << "a screen smaller than the window's least size";
 }
 
 TEST(WindowGeometry, AnOversizedWindowGivesUp15PixelsOnceInEachDirection)

@@ -106,6 +106,34 @@ TEST_F(Snapshots, TheCounterGoesOnFromTheSettingsFile)
     EXPECT_EQ(counterInFile(), 8);
 }
 
+TEST_F(Snapshots, AFullCounterKeepsNothingAndSaysSoAndANegativeOneStartsAtOne)
+{
+    const QByteArray full = "[Quillon]\nSnapcount=2147483647\n";
+    QFile file(settingsPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(full);
+    file.close();
+    playATurn();
+    ui().button_snapshot->click();
+    EXPECT_TRUE(snapshots.saved.isEmpty()) << "nothing overwritten, no number past the last";
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].contains(QStringLiteral("999999")))
+        << dialogs.shown[0].toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), full);
+    file.close();
+
+    // A damaged counter below zero counts from the start.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Quillon]\nSnapcount=-5\n");
+    file.close();
+    window->loadinifile();
+    ui().button_snapshot->click();
+    ASSERT_EQ(snapshots.saved.size(), 1);
+    EXPECT_EQ(snapshots.saved[0].first, 1);
+    EXPECT_EQ(counterInFile(), 1);
+}
+
 TEST_F(Snapshots, AFailedSaveIsToldAndItsNumberIsNotStored)
 {
     playATurn();

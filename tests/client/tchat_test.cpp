@@ -11,13 +11,16 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFile>
 #include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace clienttest;
@@ -60,7 +63,29 @@ protected:
         return block.begin().fragment().charFormat().foreground().color();
     }
     QColor textColour(QLabel* label) { return label->palette().color(QPalette::WindowText); }
+    QString settingsPath() const { return dir.filePath(QStringLiteral("zelklobby.ini")); }
+    void putSettings(const QByteArray& text)
+    {
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(text), text.size());
+    }
+    QByteArray settingsText() const
+    {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+    void closeAndWait()
+    {
+        window->close();
+        ASSERT_TRUE(support::spinUntil([&] { return !window->isVisible(); }));
+    }
 };
+
+const QByteArray kPlayersSettings = "[QuillonLobby]\r\nName=Bob\r\n\r\n[Quillon]\r\nTop=40\r\n"
+                                    "Left=50\r\nWidth=900\r\nHeight=600\r\nTextsize=12\r\n"
+                                    "Snapcount=17\r\nTextcolor=clNavy\r\nPlaysounds=false\r\n"
+                                    "ChatterSounds=false\r\n";
 
 const QColor kMaroon(128, 0, 0);
 
@@ -483,4 +508,55 @@ TEST_F(PlayerWindow, OnlyTheHostingWindowMayActOnOtherRows)
     }
     EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("label_playername1"))->contextMenuPolicy(),
               Qt::CustomContextMenu);
+}
+
+// --- The settings file ---
+
+TEST_F(PlayerWindow, AWindowThatNeverReachedItsTableLeavesTheSettingsFileAsItWas)
+{
+    putSettings(kPlayersSettings);
+    // A name alone on the command line: the window waits for a table that never comes.
+    window->setArguments({QStringLiteral("Bob")});
+    window->show();
+    ASSERT_TRUE(support::spinUntil([&] {
+        return lastChatLine() == QStringLiteral("Loading Multi-player Game.. Please Wait.");
+    }));
+    // The menus' own saves come to nothing as well.
+    ui().N10->trigger();
+    ui().PlaySounds1->trigger();
+    host("CMD_full+");
+    ASSERT_TRUE(support::spinUntil([&] { return !window->isVisible(); }));
+    EXPECT_EQ(settingsText(), kPlayersSettings);
+    EXPECT_EQ(dialogs.shown, QStringList{QStringLiteral("Game is full")});
+}
+
+TEST_F(PlayerWindow, ASettingsFileThatCannotBeReadIsToldAndNeverWrittenOver)
+{
+    // A FIFO the window opened would block it (and this test) for good.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsPath()).constData(), 0600), 0);
+    window->show();
+    loginAs(2, "Bob");
+    EXPECT_TRUE(ui().mainchat->toPlainText().contains(
+        QStringLiteral("Settings not read: %1 is not a regular file").arg(settingsPath())))
+        << ui().mainchat->toPlainText().toStdString();
+    ui().N12->trigger();
+    closeAndWait();
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(settingsPath()).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join(u'|').toStdString();
+}
+
+TEST_F(PlayerWindow, StoredGeometryIsBroughtOntoTheDesktopAndAbsurdTextSizesAreDropped)
+{
+    putSettings("[Quillon]\nTop=90000\nLeft=-50000\nWidth=30000\nHeight=30000\n"
+                "Textsize=2000\n");
+    window->show();
+    loginAs(2, "Bob");
+    const QRect desktop = window->screen()->availableGeometry();
+    EXPECT_TRUE(support::spinUntil([&] { return desktop.contains(window->frameGeometry()); }))
+        << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
+        << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+    EXPECT_EQ(ui().mainchat->font().pointSize(), 8);
+    EXPECT_TRUE(ui().N8->isChecked());
 }
