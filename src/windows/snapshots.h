@@ -16,7 +16,9 @@ namespace windows {
 
 // The viewer of the saved snapshots: the folder's JPEG files in the order the file system
 // gives them, read afresh every time the window is shown, one picture at a time with
-// previous and next, and "Delete" in the list's pop-up menu.
+// previous and next, and "Delete" in the list's pop-up menu. A file that cannot be shown
+// (not a regular file, too large, not a whole JPEG, too many pixels) gets a line of text in
+// the picture's place; no file is decoded without bounds.
 class SnapshotViewer : public QDialog {
     Q_OBJECT
 
@@ -36,10 +38,12 @@ public:
     void next();
     // A press on the list (any button) at a place in its viewport.
     void pressAt(QPoint at);
-    // "Delete": the selected entry's file and entry go; the picture stays.
+    // "Delete": the selected entry's file and entry go; the picture stays, and no entry is
+    // selected afterwards.
     void deleteSelected();
 
     QStringList entries() const;
+    // The highlighted row, -1 for none.
     int selected() const;
     QMenu* popup() const { return popup_; }
 

@@ -5,11 +5,16 @@
 
 #include "windowstest.h"
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QListWidget>
+#include <QMap>
 #include <QMenu>
 #include <QSet>
+
+#include <sys/stat.h>
 
 using namespace windowstest;
 
@@ -141,6 +146,96 @@ TEST_F(Viewer, DeleteRemovesTheSelectedFileAndEntryButKeepsThePicture)
     list().setCurrentRow(-1); // nothing selected: nothing happens
     viewer.deleteSelected();
     EXPECT_EQ(list().count(), 1);
+}
+
+TEST_F(Viewer, ASecondDeleteTakesNothingTheUserDidNotChoose)
+{
+    viewer.show();
+    press(1, Qt::LeftButton);
+    const QString chosen = list().item(1)->text();
+    QAction* remove = viewer.popup()->findChild<QAction*>(QStringLiteral("Delete1"));
+    remove->trigger();
+    EXPECT_FALSE(QFile::exists(dir.filePath(chosen)));
+    EXPECT_EQ(viewer.selected(), -1);
+    EXPECT_TRUE(list().selectedItems().isEmpty());
+    EXPECT_FALSE(list().currentIndex().isValid()) << "no hidden current row";
+
+    remove->trigger(); // nothing chosen: nothing goes
+    ASSERT_EQ(list().count(), 2);
+    for (const QString& name : viewer.entries())
+        EXPECT_TRUE(QFile::exists(dir.filePath(name))) << name.toStdString();
+
+    // The keyboard chooses again, and what it highlights is what is shown and deleted.
+    QTest::keyClick(&list(), Qt::Key_Down);
+    QTest::keyClick(&list(), Qt::Key_Down);
+    ASSERT_EQ(viewer.selected(), 1);
+    EXPECT_EQ(shown(), colourOf(1));
+    const QString next = list().item(1)->text();
+    const QString kept = list().item(0)->text();
+    remove->trigger();
+    EXPECT_FALSE(QFile::exists(dir.filePath(next)));
+    EXPECT_TRUE(QFile::exists(dir.filePath(kept)));
+    EXPECT_EQ(viewer.entries(), QStringList{kept});
+}
+
+// Files in the folder that we did not write: each gets a line in the picture's place and
+// takes a moment. A FIFO that were opened would block this test until its timeout.
+TEST_F(Viewer, FilesItCannotShowGetANoticeAndNeitherHangNorFloodIt)
+{
+    QByteArray jpeg;
+    {
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(picture.save(&buffer, "JPG"));
+    }
+    const auto put = [&](int n, const QByteArray& bytes) {
+        QFile file(path(n));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    };
+    // A whole JPEG whose frame header claims 30000 by 30000 pixels.
+    QByteArray huge = jpeg;
+    const qsizetype frame = huge.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    huge.replace(frame + 5, 4, QByteArray("\x75\x30\x75\x30", 4));
+    put(4, huge);
+    put(5, jpeg.left(jpeg.size() / 2));
+    put(6, "not a picture at all\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(7)).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(8)));
+    put(9, jpeg.left(3) + QByteArray(5 * 1024 * 1024, '\0') + "\xFF\xD9");
+
+    const QMap<int, QString> expected{
+        {4, QStringLiteral("the picture is 30000 by 30000 pixels, larger than 2000 by 2000")},
+        {5, QStringLiteral("the picture is incomplete")},
+        {6, QStringLiteral("it is not a JPEG picture")},
+        {7, QStringLiteral("it is not a regular file")},
+        {8, QStringLiteral("it is not a regular file")},
+        {9, QStringLiteral("the file is larger than 4 MiB")}};
+    viewer.show();
+    ASSERT_EQ(list().count(), 9);
+    QLabel* picture = child<QLabel>(viewer, "image_snapshot");
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        const QString name = QStringLiteral("snapshot%1.jpg").arg(it.key());
+        const QList<QListWidgetItem*> found = list().findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        press(list().row(found.first()), Qt::LeftButton);
+        EXPECT_EQ(picture->text(), name + QStringLiteral(" cannot be shown: ") + it.value());
+        EXPECT_TRUE(picture->pixmap().isNull()) << name.toStdString();
+    }
+    EXPECT_EQ(picture->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'|').toStdString();
+
+    // A good one after them shows as before, and a FIFO can be deleted like any entry.
+    press(list().row(list().findItems(QStringLiteral("snapshot2.jpg"), Qt::MatchExactly)[0]),
+          Qt::LeftButton);
+    EXPECT_EQ(shown(), 'g');
+    press(list().row(list().findItems(QStringLiteral("snapshot7.jpg"), Qt::MatchExactly)[0]),
+          Qt::LeftButton);
+    viewer.deleteSelected();
+    EXPECT_FALSE(QFileInfo::exists(path(7)));
 }
 
 TEST(SnapshotFolder, KeepsNumberedJpegsAndMakesItsFolder)
