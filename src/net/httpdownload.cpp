@@ -4,6 +4,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <curl/curl.h>
 
 namespace net {
@@ -22,6 +23,13 @@ constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kStallSeconds = 60;
 // A status line is the server's text; only this much of it goes into an error.
 constexpr qsizetype kMaxStatusInError = 200;
+// A server may send the download on elsewhere, over http or https only, a few times.
+constexpr long kMaxRedirects = 5;
+
+bool isRedirect(long status)
+{
+    return status >= 300 && status < 400;
+}
 
 } // namespace
 
@@ -61,9 +69,11 @@ struct HttpDownload::Transfer {
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
 
+    qint64 maxBody = 0;
     bool inBody = false;
     bool headStarts = true; // the next header line is a status line
-    QByteArray statusLine;
+    QByteArray statusLine;  // of the last head
+    long status = 0;        // of the last head
     bool aborted = false;
     QString failure; // our own reason, which wins over curl's
     char curlError[CURL_ERROR_SIZE] = {};
@@ -99,7 +109,9 @@ bool HttpDownload::Transfer::setUp(const QString& url)
         set(CURLOPT_PROTOCOLS_STR, "http,https");
         set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
         set(CURLOPT_PROXY, "");
-        set(CURLOPT_FOLLOWLOCATION, 0L);
+        set(CURLOPT_FOLLOWLOCATION, 1L);
+        set(CURLOPT_MAXREDIRS, kMaxRedirects);
+        set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         set(CURLOPT_HTTPHEADER, headers);
         set(CURLOPT_NOSIGNAL, 1L);
         set(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
@@ -145,15 +157,26 @@ size_t HttpDownload::Transfer::onHeader(char* data, size_t size, size_t count, v
         return t->stopping() ? 0 : length;
     }
 
-    // The end of a head. An interim one (1xx) is followed by the real head.
+    // The end of a head. An interim one (1xx) is followed by the real head, a redirect by
+    // the head of the next address (curl follows it and skips its body), or by curl's verdict
+    // when it may not follow; only a 2xx head has the download as its body.
     long status = 0;
     curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &status);
+    t->status = status;
     t->headStarts = true;
-    if (status < 200)
+    if (status < 200 || isRedirect(status))
         return length;
-    if (status >= 400) {
-        t->failure = QStringLiteral("The server answered: %1")
-                         .arg(QString::fromLatin1(t->statusLine.left(kMaxStatusInError)));
+    if (status >= 300) {
+        t->failure = answered(t->statusLine);
+        return 0;
+    }
+    curl_off_t announced = -1;
+    curl_easy_getinfo(t->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (announced > t->maxBody) {
+        t->failure = QStringLiteral("The download is too large: the server announces %1 bytes, "
+                                    "at most %2 are taken")
+                         .arg(announced)
+                         .arg(t->maxBody);
         return 0;
     }
     t->inBody = true;
@@ -165,8 +188,19 @@ size_t HttpDownload::Transfer::onBody(char* data, size_t size, size_t count, voi
 {
     auto* t = static_cast<Transfer*>(user);
     const size_t length = size * count;
-    if (t->stopping() || !t->inBody)
+    if (t->stopping())
         return 0;
+    if (!t->inBody) {
+        // The body of an answer that is not the download (a redirect curl did not follow).
+        if (t->failure.isEmpty())
+            t->failure = answered(t->statusLine);
+        return 0;
+    }
+    if (static_cast<qint64>(length) > t->maxBody - t->owner->m_received) {
+        t->failure =
+            QStringLiteral("The download is too large: more than %1 bytes").arg(t->maxBody);
+        return 0;
+    }
     const qint64 written = t->sink.write(data, static_cast<qint64>(length));
     if (written > 0)
         t->owner->m_received += written;
@@ -204,6 +238,7 @@ bool HttpDownload::get(const QString& url, QIODevice& sink)
         return false;
     }
     Transfer transfer(this, sink);
+    transfer.maxBody = m_maxBody;
     if (!transfer.setUp(url)) {
         m_error = transfer.failure;
         return false;
@@ -224,12 +259,30 @@ bool HttpDownload::get(const QString& url, QIODevice& sink)
     else if (!result)
         // Every event loop was told to quit: the application is closing.
         m_error = QStringLiteral("The download was interrupted");
-    else if (*result != CURLE_OK)
+    else if (*result != CURLE_OK) {
         m_error = QString::fromUtf8(transfer.curlError[0] != '\0' ? transfer.curlError
                                                                   : curl_easy_strerror(*result));
-    else if (!transfer.inBody)
-        m_error = QStringLiteral("The server's answer ended inside its head");
+        // A redirect curl would not follow (too many, or to another protocol): the server's
+        // answer first, then why it was not followed.
+        if (!transfer.inBody && isRedirect(transfer.status))
+            m_error =
+                answered(transfer.statusLine) + QStringLiteral(" (") + m_error + QLatin1Char(')');
+    } else if (!transfer.inBody)
+        m_error = isRedirect(transfer.status)
+                      ? answered(transfer.statusLine)
+                      : QStringLiteral("The server's answer ended inside its head");
     return m_error.isEmpty();
+}
+
+QString HttpDownload::answered(const QByteArray& statusLine)
+{
+    return QStringLiteral("The server answered: %1")
+        .arg(QString::fromLatin1(statusLine.left(kMaxStatusInError)));
+}
+
+void HttpDownload::setMaxBody(qint64 bytes)
+{
+    m_maxBody = std::max<qint64>(bytes, 0);
 }
 
 void HttpDownload::abort()
