@@ -8,10 +8,10 @@
 #include "ui_downloader.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QScreen>
 
 namespace windows {
@@ -21,6 +21,7 @@ LobbyDownloader::LobbyDownloader(Shell& shell, QWidget* parent)
       http_(std::make_unique<net::HttpDownload>()), shell_(shell),
       installedLobby_(QString::fromLatin1(protocol::lobby::kInstalledLobby))
 {
+    http_->setMaxBody(kMaxInstallerBytes);
     ui_->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -75,8 +76,11 @@ void LobbyDownloader::download()
     const QString name = address_.mid(address_.lastIndexOf(QLatin1Char('/')) + 1);
     ui_->infolabel2->setText(name);
     const QString path = QDir(folder_).filePath(name);
-    QFile installer(path);
-    if (!installer.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written under a temporary name beside its place and renamed into it once whole: a
+    // failed or stopped download leaves nothing behind, and never a part under the
+    // installer's name.
+    QSaveFile installer(path);
+    if (!installer.open(QIODevice::WriteOnly)) {
         inform(QStringLiteral("Cannot create file \"%1\". %2")
                    .arg(QDir::toNativeSeparators(path), installer.errorString()));
         return;
@@ -86,20 +90,36 @@ void LobbyDownloader::download()
     ui_->abortbutton->setEnabled(true);
     ui_->infolabel->setText(QStringLiteral("Loading"));
     // Waits here, the window's events flowing, until the transfer has ended.
-    const bool received = http_->get(address_, installer);
-    installer.close();
-    if (received) {
-        ui_->infolabel->setText(QStringLiteral("Received ") +
-                                QString::number(QFileInfo(path).size()) + QStringLiteral(" bytes"));
-    } else {
-        ui_->infolabel->setText(QStringLiteral("Download Aborted"));
-        state_ = State::Aborted;
+    bool received = http_->get(address_, installer);
+    QString failure = http_->error();
+    if (received && !installer.commit()) {
+        received = false;
+        failure = QStringLiteral("Cannot save \"%1\". %2")
+                      .arg(QDir::toNativeSeparators(path), installer.errorString());
     }
+    if (!received)
+        installer.cancelWriting(); // the temporary file goes with the object
     ui_->getbutton->setEnabled(true);
     ui_->abortbutton->setEnabled(false);
-    if (state_ == State::Aborted)
+    if (!received) {
+        ui_->infolabel->setText(QStringLiteral("Download Aborted"));
+        // Stop has said so already; anything else says why.
+        if (state_ != State::Aborted)
+            ui_->infolabel3->setText(failure);
+        state_ = State::Aborted;
         return;
+    }
+    ui_->infolabel->setText(QStringLiteral("Received ") + QString::number(QFileInfo(path).size()) +
+                            QStringLiteral(" bytes"));
 
+    if (!installerRunsHere_) {
+        // A Windows installer: opening it here would at best show it as a document, and the
+        // game would close with nothing installed.
+        ui_->infolabel3->setText(
+            QStringLiteral("Downloaded to %1; this installer runs on Windows only.")
+                .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     ui_->infolabel3->setText(QStringLiteral("Installing"));
     const int result =
         shell_.open(path, QString::fromLatin1(protocol::lobby::kInstallerArguments), folder_);
@@ -110,6 +130,11 @@ void LobbyDownloader::download()
     // The installer replaces this program: it goes.
     if (closeProgram_)
         closeProgram_();
+}
+
+void LobbyDownloader::setMaxSize(qint64 bytes)
+{
+    http_->setMaxBody(bytes);
 }
 
 void LobbyDownloader::stop()

@@ -17,10 +17,24 @@ namespace windows {
 
 class Shell;
 
+// The most the installer may weigh; the lobby's is a few megabytes. A server sending more
+// (or announcing more) fails the download instead of filling the disk.
+inline constexpr qint64 kMaxInstallerBytes = 64 * 1024 * 1024;
+
+// Whether the lobby's installer (a Windows program) can run on this platform.
+#if defined(Q_OS_WIN)
+inline constexpr bool kInstallerRunsHere = true;
+#else
+inline constexpr bool kInstallerRunsHere = false;
+#endif
+
 // "Download The Zelk42 Lobby", shown at a solo start: download and install the lobby, play
 // solo, or hand over to a lobby already installed. The download runs on this thread; while
-// it waits the window stays live, so "Stop Download" can end it. A partly received
-// installer stays on disk; only a whole one is started, after which the program closes.
+// it waits the window stays live, so "Stop Download" can end it. Redirects are followed;
+// only a whole 2xx body of at most kMaxInstallerBytes is kept, saved under a temporary name
+// and renamed into place, so a failed or stopped download leaves no file; the window then
+// says "Download Aborted" and why. A whole installer is started, after which the program
+// closes; where it cannot run, the window says where it was saved instead.
 class LobbyDownloader : public QDialog {
     Q_OBJECT
 
@@ -41,6 +55,10 @@ public:
     void setLauncher(const QString& path) { launcher_ = path; }
     // Closes the program, as File, Exit does.
     void setCloseProgram(std::function<void()> close) { closeProgram_ = std::move(close); }
+    // The most bytes the installer may have (kMaxInstallerBytes unless told otherwise).
+    void setMaxSize(qint64 bytes);
+    // Whether a downloaded installer is started (kInstallerRunsHere unless told otherwise).
+    void setInstallerRunsHere(bool runs) { installerRunsHere_ = runs; }
     // Shows a message box; by default one over this window, which stays on top.
     void setInform(Inform inform) { inform_ = std::move(inform); }
 
@@ -73,6 +91,7 @@ private:
     std::function<void()> closeProgram_;
     Inform inform_;
     State state_ = State::Idle;
+    bool installerRunsHere_ = kInstallerRunsHere;
 };
 
 } // namespace windows

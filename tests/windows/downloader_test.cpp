@@ -1,6 +1,8 @@
 // The lobby downloader against an HTTP server run by the test: a whole download starts the
-// installer and closes the program; an error status, Stop and a refused connection end as
-// "Download Aborted" with nothing started; and the two other ways on.
+// installer and closes the program where it can run, and says where it is elsewhere; an
+// error status, a redirect it may not follow, a body past the bound, Stop and a refused
+// connection end as "Download Aborted" with nothing started and no file left; and the two
+// other ways on.
 #include "protocol/lobby.h"
 #include "support/httpserver.h"
 #include "windows/downloader.h"
@@ -38,6 +40,11 @@ protected:
     {
         return !shell.calls.empty() && shell.calls.front().item == installer();
     }
+    // Everything in the download folder, temporary files included.
+    QStringList files() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
 
     QTemporaryDir dir;
     support::HttpServer server;
@@ -68,6 +75,7 @@ TEST_F(Downloader, TheWindowOffersThreeWaysOn)
 
 TEST_F(Downloader, AWholeDownloadIsInstalledAndTheProgramCloses)
 {
+    window.setInstallerRunsHere(true);
     server.body = QByteArray(200'000, 'z');
     server.head = "HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n";
     QTest::mouseClick(ui().getbutton, Qt::LeftButton); // returns when the transfer has ended
@@ -114,7 +122,7 @@ TEST_F(Downloader, AnErrorStatusOrARefusedConnectionIsAbortedAndNothingRuns)
     EXPECT_TRUE(shown.isEmpty());
 }
 
-TEST_F(Downloader, StopDuringTheBodyKeepsThePartAndInstallsNothing)
+TEST_F(Downloader, StopDuringTheBodyLeavesNoFileAndInstallsNothing)
 {
     server.body = QByteArray(100'000, 'p');
     server.head = "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n";
@@ -136,7 +144,7 @@ TEST_F(Downloader, StopDuringTheBodyKeepsThePartAndInstallsNothing)
     EXPECT_FALSE(user.isActive()) << "Stop was never pressed";
     EXPECT_EQ(ui().infolabel->text(), QStringLiteral("Download Aborted"));
     EXPECT_EQ(ui().infolabel3->text(), QStringLiteral("Download Aborted"));
-    EXPECT_EQ(onDisk(), server.body.left(30'000)); // the part stays on disk
+    EXPECT_TRUE(files().isEmpty()) << files().join(u' ').toStdString(); // no part is left
     EXPECT_FALSE(installerStarted());
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(ui().getbutton->isEnabled());
@@ -144,6 +152,7 @@ TEST_F(Downloader, StopDuringTheBodyKeepsThePartAndInstallsNothing)
 
 TEST_F(Downloader, AnInstallerThatWillNotStartIsToldAndTheProgramStays)
 {
+    window.setInstallerRunsHere(true);
     server.body = "MZ";
     server.head = "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\n";
     shell.result = Shell::kNoAssociation;
@@ -215,4 +224,106 @@ TEST_F(Downloader, WithoutAnInstalledLobbyOurLauncherBesideTheGameTakesOver)
     lobby.close();
     QTest::mouseClick(ui().Button2, Qt::LeftButton);
     EXPECT_EQ(shell.calls.back().item, lobby.fileName());
+}
+
+TEST_F(Downloader, AServerCannotFillTheDiskAndAFailureLeavesNoFile)
+{
+    window.setInstallerRunsHere(true);
+    window.setMaxSize(200'000);
+    // The installer of an earlier, whole download is kept as it was.
+    QFile earlier(installer());
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("MZ earlier");
+    earlier.close();
+
+    server.head = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n";
+    server.body = QByteArray(5000, 'e');
+    server.endless = true;
+    QTest::mouseClick(ui().getbutton, Qt::LeftButton);
+    EXPECT_EQ(ui().infolabel->text(), QStringLiteral("Download Aborted"));
+    EXPECT_TRUE(ui().infolabel3->text().contains(QStringLiteral("too large")))
+        << ui().infolabel3->text().toStdString();
+    EXPECT_EQ(files(), QStringList{QStringLiteral("zlbsetup.exe")});
+    EXPECT_EQ(onDisk(), QByteArray("MZ earlier"));
+
+    QFile::remove(installer());
+    support::HttpServer announced;
+    announced.head = "HTTP/1.0 200 OK\r\nContent-Length: 4000000000\r\n\r\n";
+    announced.body = QByteArray(100'000, 'a');
+    window.setAddress(announced.url());
+    QTest::mouseClick(ui().getbutton, Qt::LeftButton);
+    EXPECT_EQ(ui().infolabel->text(), QStringLiteral("Download Aborted"));
+    EXPECT_TRUE(ui().infolabel3->text().contains(QStringLiteral("4000000000")))
+        << ui().infolabel3->text().toStdString();
+    EXPECT_TRUE(files().isEmpty()) << files().join(u' ').toStdString();
+
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(closed, 0);
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(Downloader, ARedirectIsFollowedToTheInstaller)
+{
+    window.setInstallerRunsHere(true);
+    server.head = "HTTP/1.0 302 Found\r\nLocation: /files/zlbsetup-2.exe\r\n\r\n";
+    server.body = "<html>elsewhere</html>";
+    server.routes.insert("/files/zlbsetup-2.exe",
+                         {"HTTP/1.0 200 OK\r\nContent-Length: 6\r\n\r\n", "MZ new"});
+    QTest::mouseClick(ui().getbutton, Qt::LeftButton);
+    EXPECT_EQ(onDisk(), QByteArray("MZ new"));
+    EXPECT_EQ(files(), QStringList{QStringLiteral("zlbsetup.exe")});
+    EXPECT_TRUE(installerStarted());
+    EXPECT_EQ(closed, 1);
+}
+
+TEST_F(Downloader, AnAnswerThatIsNotTheInstallerIsNeverOpened)
+{
+    window.setInstallerRunsHere(true);
+    const struct {
+        const char* what;
+        QByteArray head;
+        QString shown;
+    } cases[] = {
+        {"to ftp", "HTTP/1.0 302 Found\r\nLocation: ftp://127.0.0.1/zlbsetup.exe\r\n\r\n",
+         QStringLiteral("The server answered: HTTP/1.0 302 Found (")},
+        {"in a loop", "HTTP/1.0 302 Found\r\nLocation: /lobby/zlbsetup.exe\r\n\r\n",
+         QStringLiteral("The server answered: HTTP/1.0 302 Found (")},
+        {"not followed", "HTTP/1.0 303 See Other\r\n\r\n",
+         QStringLiteral("The server answered: HTTP/1.0 303 See Other")},
+        {"not found", "HTTP/1.0 404 Not Found\r\n\r\n",
+         QStringLiteral("The server answered: HTTP/1.0 404 Not Found")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        support::HttpServer page;
+        page.head = c.head;
+        page.body = "<html><body>A page, not an installer</body></html>";
+        window.setAddress(page.url());
+        QTest::mouseClick(ui().getbutton, Qt::LeftButton);
+        EXPECT_EQ(ui().infolabel->text(), QStringLiteral("Download Aborted"));
+        EXPECT_TRUE(ui().infolabel3->text().startsWith(c.shown))
+            << ui().infolabel3->text().toStdString();
+        EXPECT_TRUE(files().isEmpty()) << files().join(u' ').toStdString();
+    }
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(closed, 0);
+}
+
+TEST_F(Downloader, WhereTheInstallerCannotRunTheWindowSaysWhereItIs)
+{
+    // The window as the game makes it, on a platform where the Windows installer cannot run.
+    if (windows::kInstallerRunsHere)
+        GTEST_SKIP() << "the installer runs on this platform";
+    server.body = "MZ";
+    server.head = "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\n";
+    QTest::mouseClick(ui().getbutton, Qt::LeftButton);
+    EXPECT_EQ(onDisk(), QByteArray("MZ"));
+    EXPECT_EQ(ui().infolabel->text(), QStringLiteral("Received 2 bytes"));
+    EXPECT_EQ(ui().infolabel3->text(),
+              QStringLiteral("Downloaded to %1; this installer runs on Windows only.")
+                  .arg(QDir::toNativeSeparators(installer())));
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(closed, 0);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(ui().getbutton->isEnabled());
 }
