@@ -9,6 +9,7 @@
 #include "ui_launcherwindow.h"
 
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
@@ -37,9 +38,15 @@ LauncherWindow::LauncherWindow(Parts parts, QWidget* parent)
     m_ui->edit_name->setText(settings.name);
     m_ui->combo_address->addItems(settings.addresses);
     (settings.hosting ? m_ui->radio_host : m_ui->radio_join)->setChecked(true);
+    // An editable combo box completes inline by default: "127.0.0.1" typed would silently
+    // become a remembered "127.0.0.1:7000" and join the wrong port. The remembered addresses
+    // are offered in a popup instead, and only one picked there replaces what was typed.
+    if (QCompleter* completer = m_ui->combo_address->completer())
+        completer->setCompletionMode(QCompleter::PopupCompletion);
 
     connect(m_ui->button_start, &QPushButton::clicked, this, &LauncherWindow::start);
     connect(m_ui->edit_name, &QLineEdit::returnPressed, this, &LauncherWindow::start);
+    connect(m_ui->edit_name, &QLineEdit::textChanged, this, &LauncherWindow::nameEdited);
     connect(m_ui->combo_address->lineEdit(), &QLineEdit::returnPressed, this,
             &LauncherWindow::start);
     connect(m_ui->radio_host, &QRadioButton::toggled, this, &LauncherWindow::showTable);
@@ -59,12 +66,15 @@ LauncherWindow::~LauncherWindow() = default;
 
 LauncherWindow::Table LauncherWindow::table() const
 {
-    if (m_parts.listener->openLinks() > 0)
-        return Table::Running;
+    // Only the game this launcher started counts: any copy of the game on this computer
+    // links to the lobby's port, and one the player started by hand must not lock the
+    // launcher. While ours runs, a link is taken for its table having started.
     if (!m_parts.game->isRunning())
         return Table::Ready;
     // Without a listener of our own no link will come: the running game is the table.
-    return m_parts.listener->isListening() ? Table::Starting : Table::Running;
+    if (m_parts.listener->openLinks() > 0 || !m_parts.listener->isListening())
+        return Table::Running;
+    return Table::Starting;
 }
 
 QString LauncherWindow::message() const
@@ -84,6 +94,7 @@ void LauncherWindow::start()
     m_ui->label_message->clear();
     if (const auto problem = nameProblem(m_ui->edit_name->text())) {
         report(*problem);
+        m_nameNotice = true;
         m_ui->edit_name->setFocus();
         return;
     }
@@ -145,8 +156,23 @@ void LauncherWindow::launch()
     showTable();
 }
 
+void LauncherWindow::nameEdited(const QString& name)
+{
+    // A notice about the name follows the name until it is fine, then goes; any other
+    // message stays.
+    if (!m_nameNotice)
+        return;
+    if (const auto problem = nameProblem(name)) {
+        m_ui->label_message->setText(*problem);
+        return;
+    }
+    m_ui->label_message->clear();
+    m_nameNotice = false;
+}
+
 void LauncherWindow::report(const QString& text)
 {
+    m_nameNotice = false;
     m_ui->label_message->setText(text);
     std::fprintf(stderr, "quillon-lobby: %s\n", qUtf8Printable(text));
     std::fflush(stderr);

@@ -28,8 +28,10 @@ inline constexpr char kStartingTitle[] = "Quillon Lobby - Starting";
 inline constexpr char kRunningTitle[] = "Quillon Lobby - Table Running";
 
 // The launcher's window: the player's name, host or join, the address; Start runs the game
-// with the lobby's command line. While a game is running on this computer (its link is
-// open, or the game it started still runs) nothing here starts another.
+// with the lobby's command line. While the game it started runs nothing here starts
+// another; other copies of the game on this computer (their links included) do not count.
+// The address is taken as typed: remembered ones are offered in a popup, never completed
+// into the box. A notice about the name follows its editing and goes once the name is fine.
 class LauncherWindow : public QWidget {
     Q_OBJECT
 public:
@@ -60,11 +62,13 @@ protected:
 private:
     void launch();
     void report(const QString& text);
+    void nameEdited(const QString& name);
     void showTable();
 
     std::unique_ptr<Ui::LauncherForm> m_ui;
     Parts m_parts;
     bool m_lookingUp = false;
+    bool m_nameNotice = false; // the message is about the name
     int m_lookupSerial = 0;
 };
 

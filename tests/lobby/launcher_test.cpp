@@ -8,7 +8,9 @@
 #include "lobby/tablechoice.h"
 #include "support/eventloop.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QHostAddress>
 #include <QLineEdit>
@@ -242,6 +244,91 @@ TEST_F(Launcher, ClosingTheLauncherLeavesTheTableRunning)
         const QByteArray now = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
         return now.isEmpty() || now.contains(") Z ");
     }));
+}
+
+TEST_F(Launcher, ATypedAddressIsJoinedAsTypedNotCompletedIntoARememberedOne)
+{
+    LobbySettings remembered;
+    remembered.name = QStringLiteral("Cy");
+    remembered.hosting = false;
+    remembered.addresses = {QStringLiteral("127.0.0.1:7000"), QStringLiteral("10.0.0.9")};
+    ASSERT_FALSE(writeLobbySettings(settingsPath(), remembered));
+    hosts.insert(QStringLiteral("127.0.0.1"), QString());
+    open(listener);
+
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("combo_address"));
+    QLineEdit* edit = combo->lineEdit();
+    ASSERT_EQ(combo->currentText(), QStringLiteral("127.0.0.1:7000"));
+    // As the player types: in the active window, into the focused box.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("127.0.0.1"));
+    // The remembered one is offered beside, not put in place.
+    QCompleter* offer = combo->completer();
+    ASSERT_NE(offer, nullptr);
+    EXPECT_TRUE(offer->popup()->isVisible());
+    EXPECT_EQ(offer->currentCompletion(), QStringLiteral("127.0.0.1:7000"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_TRUE(gameStarted()) << window->message().toStdString();
+    EXPECT_EQ(arguments(), QByteArray("Cy\n127.0.0.1\nfalse\n"));
+    EXPECT_EQ(readLobbySettings(settingsPath()).addresses,
+              QStringList({QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.1:7000"),
+                           QStringLiteral("10.0.0.9")}));
+}
+
+TEST_F(Launcher, TheNoticeAboutTheNameGoesOnceANameIsTyped)
+{
+    open(listener);
+    auto* name = window->findChild<QLineEdit*>(QStringLiteral("edit_name"));
+    type(QString(), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    EXPECT_EQ(window->message(), QString::fromLatin1(kEmptyName));
+
+    QTest::keyClicks(name, QStringLiteral(" "));
+    EXPECT_EQ(window->message(), QString::fromLatin1(kEmptyName)); // blanks are no name
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QTest::keyClicks(name, QStringLiteral("-"));
+    EXPECT_EQ(window->message(), QString::fromLatin1(kNameStartsWithDash));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QTest::keyClicks(name, QStringLiteral("Di"));
+    EXPECT_TRUE(window->message().isEmpty()) << window->message().toStdString();
+
+    // A message about something else stays while the name is edited.
+    type(QStringLiteral("Di"), false, QStringLiteral("  "));
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    EXPECT_EQ(window->message(), QString::fromLatin1(kEmptyAddress));
+    QTest::keyClicks(name, QStringLiteral("a"));
+    EXPECT_EQ(window->message(), QString::fromLatin1(kEmptyAddress));
+}
+
+TEST_F(Launcher, AnotherCopyOfTheGameOnThisComputerDoesNotLockTheLauncher)
+{
+    open(listener);
+    // A copy the player started by hand opens its link to the lobby's port.
+    QTcpSocket otherCopy;
+    otherCopy.connectToHost(QHostAddress::LocalHost, listener.port());
+    ASSERT_TRUE(support::spinUntil([&] { return listener.openLinks() == 1; }));
+    EXPECT_EQ(window->table(), LauncherWindow::Table::Ready);
+    EXPECT_EQ(window->windowTitle(), QString::fromLatin1(kTitle));
+    EXPECT_TRUE(startButton()->isEnabled());
+
+    type(QStringLiteral("Ann"), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted()) << window->message().toStdString();
+    EXPECT_NE(window->table(), LauncherWindow::Table::Ready);
+    EXPECT_FALSE(startButton()->isEnabled());
+
+    // Ours ends; the other copy's link is still open.
+    quitGame();
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
+    EXPECT_EQ(listener.openLinks(), 1);
+    EXPECT_TRUE(startButton()->isEnabled());
+    EXPECT_EQ(window->windowTitle(), QString::fromLatin1(kTitle));
 }
 
 TEST(LobbyListener, HoldsEachLinkUntilItClosesAndAFairNumberOfThem)
