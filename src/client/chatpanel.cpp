@@ -26,6 +26,8 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <utility>
+
 namespace client {
 
 using protocol::MessageId;
@@ -127,11 +129,13 @@ bool ChatPanel::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             if (isEnter(event)) {
+                m_enterPressed = true;
                 sendit();
                 return true;
             }
         } else if (event->type() == QEvent::KeyRelease && isEnter(event)) {
-            sendit();
+            if (std::exchange(m_enterPressed, false))
+                sendit();
             return true;
         }
         return false;
@@ -182,7 +186,8 @@ void ChatPanel::sendit()
     if (!m_state.connected)
         return; // the entry keeps its text
     const QString text = m_w.entry->text();
-    if (text.isEmpty()) {
+    // The placeholder is the window's, never the player's line.
+    if (text.isEmpty() || text == kPlaceholder) {
         m_w.entry->clear();
         return;
     }

@@ -103,6 +103,9 @@ private:
     protocol::ColourValue m_textColour = protocol::kMaroon;
     protocol::ColourValue m_actionColour = protocol::kBlack;
     std::function<void(const QString&)> m_onError;
+    // Enter went down in the entry; its release sends only then (the press of an Enter that
+    // chose from a menu went to the menu, which closed and left the focus here).
+    bool m_enterPressed = false;
 };
 
 } // namespace client
