@@ -25,6 +25,12 @@ namespace client {
 
 using protocol::MessageId;
 
+namespace {
+// How often and how many times a window just placed looks for its frame: five seconds.
+constexpr int kFrameLookMs = 50;
+constexpr int kFrameLooks = 100;
+} // namespace
+
 Tchat::Tchat(Services services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::Tchat>()), m_services(services)
 {
@@ -255,6 +261,25 @@ void Tchat::applyPlacement()
     move(bounds.left, bounds.top);
     resize(bounds.width - (outer.width() - inner.width()),
            bounds.height - (outer.height() - inner.height()));
+    if (!m_placement)
+        return;
+    // The window manager tells its frame by a property that reaches Qt without an event of
+    // its own, and it may come after the last move or resize: so the frame is looked for a
+    // while (frameGeometry() reads the new margins).
+    if (!m_frameWatch) {
+        m_frameWatch = new QTimer(this);
+        m_frameWatch->setInterval(kFrameLookMs);
+        connect(m_frameWatch, &QTimer::timeout, this, [this] {
+            if (!m_placement || ++m_frameLooks > kFrameLooks) {
+                m_frameWatch->stop(); // no frame yet: a later move or resize still places it
+            } else if (frameGeometry() != geometry()) {
+                m_frameWatch->stop();
+                applyPlacement();
+            }
+        });
+    }
+    m_frameLooks = 0;
+    m_frameWatch->start();
 }
 
 bool Tchat::event(QEvent* event)

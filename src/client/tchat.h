@@ -22,6 +22,8 @@ namespace Ui {
 class Tchat;
 }
 
+class QTimer;
+
 namespace client {
 
 class ScoreBoard;
@@ -113,6 +115,9 @@ private:
     Geometry m_rememberedGeometry;
     // Outer bounds asked for before the desktop put its frame around the window.
     std::optional<Geometry> m_placement;
+    // Looks for the frame while a placement waits for it (see applyPlacement).
+    QTimer* m_frameWatch = nullptr;
+    int m_frameLooks = 0;
 };
 
 } // namespace client
