@@ -339,13 +339,25 @@ inline qsizetype darkPixels(const QImage& picture)
 inline std::pair<qsizetype, qsizetype> strokesKept(const QImage& shown, const QImage& kept,
                                                    int fromRow)
 {
+    // JPEG softens a stroke's hard edges, so a stroke pixel counts as kept when the file is
+    // dark at it or right beside it.
+    const auto darkNear = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const QPoint p(x + dx, y + dy);
+                if (kept.rect().contains(p) && kept.pixelColor(p).value() < 128)
+                    return true;
+            }
+        }
+        return false;
+    };
     qsizetype strokes = 0;
     qsizetype keptToo = 0;
     for (int y = fromRow; y < shown.height(); ++y) {
         for (int x = 0; x < shown.width(); ++x) {
             if (shown.pixelColor(x, y).value() < 64) {
                 ++strokes;
-                keptToo += kept.pixelColor(x, y).value() < 128 ? 1 : 0;
+                keptToo += darkNear(x, y) ? 1 : 0;
             }
         }
     }
