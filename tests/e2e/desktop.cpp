@@ -419,6 +419,7 @@ bool GameProcess::launch(const GameFolder& folder, const QString& program,
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.runtimeDir());
+    env.insert(m_extra);
     if (ownHome) {
         env.insert(QStringLiteral("HOME"), folder.homeDir());
         for (const char* xdg : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})

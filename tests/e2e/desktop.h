@@ -146,6 +146,10 @@ public:
     bool startProgram(const GameFolder& folder, const QString& name, const QStringList& arguments,
                       const Display* display, int timeoutMs = kStartMs);
 
+    // A variable of the environment the next start gives the program (PATH with a stand-in
+    // program first, say).
+    void setEnvironment(const QString& name, const QString& value) { m_extra.insert(name, value); }
+
     qint64 pid() const { return m_pid; }
     bool isRunning() const { return m_process->state() != QProcess::NotRunning; }
     QString log();
@@ -162,6 +166,7 @@ private:
     void collect();
     std::unique_ptr<QProcess> m_process;
     QByteArray m_stderr;
+    QProcessEnvironment m_extra;
     qint64 m_pid = 0;
 };
 
