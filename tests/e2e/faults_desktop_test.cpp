@@ -350,7 +350,9 @@ TEST_F(FaultsDesktop, AnUnwritableSettingsFileAndSnapshotFolderAreToldAndNothing
     const std::optional<quint64> snapBox = waitForBox(ann.pid());
     ASSERT_TRUE(snapBox.has_value()) << "no box about the snapshot";
     const QString snapText = readBox(*snapBox, QStringLiteral("faults-snapshot-box"));
-    EXPECT_TRUE(snapText.contains(QStringLiteral("snapshot8.jpg"))) << qPrintable(snapText);
+    // tesseract reads the 8-point path with a letter too many now and then ("snapshots8").
+    static const QRegularExpression snapshot8(QStringLiteral("snapshots?8\\.jpg"));
+    EXPECT_TRUE(snapText.contains(snapshot8)) << qPrintable(snapText);
     EXPECT_TRUE(dismiss(*snapBox, ann.pid()));
     EXPECT_TRUE(
         QDir(snapshots).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty())
