@@ -1,5 +1,7 @@
 #include "host/wordlists.h"
 
+#include "host/phrase.h"
+
 #include <QFile>
 
 namespace host {
@@ -37,7 +39,56 @@ QByteArray withoutTabsAndLineEnds(const QByteArray& line)
     return entry;
 }
 
+// Bytes Windows-1252 leaves without a character.
+bool isUndefinedInWindows1252(unsigned char c)
+{
+    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+QString hex(unsigned char c)
+{
+    return QStringLiteral("0x") + QString::number(c, 16).toUpper().rightJustified(2, u'0');
+}
+
 } // namespace
+
+QString WordLists::entryFault(const QByteArray& entry)
+{
+    if (entry.isEmpty())
+        return QStringLiteral("an empty line");
+    for (const char ch : entry) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F)
+            return QStringLiteral("a control character (%1)").arg(hex(c));
+        if (isUndefinedInWindows1252(c))
+            return QStringLiteral("a byte Windows-1252 has no character for (%1)").arg(hex(c));
+        if (c == 0xFF)
+            return QStringLiteral("the byte 0xFF, which ends every message");
+        if (ch == '+' || ch == '|')
+            return QStringLiteral("a \"%1\", which parts the fields of a message")
+                .arg(QLatin1Char(ch));
+        if (ch == '_')
+            return QStringLiteral("a \"_\", which the answer line shows for a hidden letter");
+    }
+    if (entry != entry.simplified())
+        return QStringLiteral("a blank at the start or the end, or two blanks in a row");
+    if (entry.size() > kMaxEntryChars)
+        return QStringLiteral("%1 characters, more than the answer line shows (%2)")
+            .arg(entry.size())
+            .arg(kMaxEntryChars);
+    const QList<QByteArray> words = entry.split(' ');
+    if (words.size() > kMaxWords)
+        return QStringLiteral("%1 words, more than %2").arg(words.size()).arg(kMaxWords);
+    for (const QByteArray& word : words) {
+        if (word.size() > kMaxWordChars)
+            return QStringLiteral("a word of %1 characters, more than %2")
+                .arg(word.size())
+                .arg(kMaxWordChars);
+    }
+    if (!phrase::mask(entry).contains('_'))
+        return QStringLiteral("no letter to guess");
+    return {};
+}
 
 WordLists WordLists::builtIn()
 {
