@@ -1,9 +1,15 @@
 #include "host/phrase.h"
+#include "host/wordlistfolder.h"
 #include "host/wordlists.h"
 
 #include "hostfixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 using namespace hosttest;
 using host::WordLists;
@@ -157,6 +163,108 @@ TEST_F(ShippedListsInPlay, ASoloPassRightAfterStartComesFromTheFirstTenOfList0)
             "APPLE FOR THE TEACHER", "ASHTRAY", "AWARDS",  "BACK LIGHT"};
         EXPECT_EQ(engine.game().phrase(), expected[n]);
     }
+}
+
+namespace {
+
+// A folder of seven one-phrase lists, any of which a test replaces.
+class WordListFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        for (int n = 0; n < WordLists::kCategories; ++n)
+            write(n, "zebra crossing " + QByteArray::number(n) + "\n");
+    }
+
+    QString path(int n) const { return dir.filePath(QStringLiteral("wordlist%1.txt").arg(n)); }
+    void write(int n, const QByteArray& bytes) const
+    {
+        QFile::remove(path(n));
+        QFile file(path(n));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    // The fault's text, or "read" when the folder was taken.
+    QString outcome() const
+    {
+        const auto read = host::readWordListFolder(dir.path());
+        if (const auto* fault = std::get_if<host::WordListFault>(&read))
+            return fault->text();
+        return QStringLiteral("read");
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(WordListFolder, ReadsWindows1252AndUtf8ListsAsTheyAreWritten)
+{
+    // Windows-1252 without a final line break; UTF-8 behind its byte order mark; UTF-8.
+    write(1, "caf\xE9 au lait\r\nna\xEFve\tguess\n\xC9tude");
+    write(3, "\xEF\xBB\xBFPink\nBeyonc\xC3\xA9\n");
+    write(6, "p\xC3\xA2t\xC3\xA9 chaud\nthe \xE2\x82\xACuro\n");
+    const auto read = host::readWordListFolder(dir.path());
+    ASSERT_TRUE(std::holds_alternative<WordLists>(read))
+        << std::get<host::WordListFault>(read).text().toStdString();
+    const WordLists& lists = std::get<WordLists>(read);
+    EXPECT_EQ(list(lists, 0), QList<QByteArray>{"zebra crossing 0"});
+    EXPECT_EQ(list(lists, 1), (QList<QByteArray>{"caf\xE9 au lait", "na\xEFve guess", "\xC9tude"}));
+    EXPECT_EQ(list(lists, 3), (QList<QByteArray>{"Pink", "Beyonc\xE9"}));
+    EXPECT_EQ(list(lists, 6), (QList<QByteArray>{"p\xE2t\xE9 chaud", "the \x80uro"}));
+}
+
+TEST_F(WordListFolder, RefusesABadListNamingItsFileAndLine)
+{
+    const struct {
+        int list;
+        QByteArray bytes;
+        const char* fault;
+    } cases[] = {
+        {2, "", "wordlist2.txt: empty"},
+        {3, "ok\nbell\x07ring\n", "wordlist3.txt line 2: a control character (0x07)"},
+        {0, "one\ntwo\n\nthree\n", "wordlist0.txt line 3: an empty line"},
+        {4, "the owl and the pussycat went to sea!\nthe owl and the pussycat went to sea!!\n",
+         "wordlist4.txt line 2: 38 characters, more than the answer line shows (37)"},
+        {5, "a b c d e f g h i j\n", "wordlist5.txt line 1: 10 words, more than 9"},
+        {5, "supercalifragilistic\n",
+         "wordlist5.txt line 1: a word of 20 characters, more than 15"},
+        {1, "fish  soup\n",
+         "wordlist1.txt line 1: a blank at the start or the end, or two blanks in a row"},
+        {1, "salt+pepper\n", "wordlist1.txt line 1: a \"+\", which parts the fields of a message"},
+        {1, "snake_case\n",
+         "wordlist1.txt line 1: a \"_\", which the answer line shows for a hidden letter"},
+        {1, "1999\n", "wordlist1.txt line 1: no letter to guess"},
+        {6, "ok\n\x81\n", "wordlist6.txt line 2: a byte Windows-1252 has no character for (0x81)"},
+        {6, "caf\xC3\xA9\ncaf\xE9\n", "wordlist6.txt line 2: not UTF-8, though line 1 is"},
+        {6, "\xEF\xBB\xBFok\ncaf\xE9\n",
+         "wordlist6.txt line 2: not UTF-8, though the file starts with UTF-8's byte order mark"},
+        {6, "ok\n\xC5\x81\xC3\xB3\x64\xC5\xBA\n", // "Łódź"
+         "wordlist6.txt line 2: a character Windows-1252 does not have (U+0141)"},
+        {2, "the the\n",
+         "wordlist2.txt: no entry that can be drawn (a word of each one comes again later in it)"},
+        {2, QByteArray(host::kMaxWordListBytes + 1, 'a'), "wordlist2.txt: larger than 4 MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        write(c.list, c.bytes);
+        EXPECT_EQ(outcome(), QString::fromUtf8(c.fault));
+        write(c.list, "zebra crossing\n");
+    }
+    EXPECT_EQ(outcome(), QStringLiteral("read"));
+}
+
+TEST_F(WordListFolder, RefusesWhatIsNoRegularFileWithoutWaitingOnIt)
+{
+    ASSERT_TRUE(QFile::remove(path(4)));
+    EXPECT_EQ(outcome(), QStringLiteral("wordlist4.txt: missing"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("wordlist4.txt")));
+    EXPECT_EQ(outcome(), QStringLiteral("wordlist4.txt: not a regular file"));
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    ASSERT_TRUE(QFile::remove(path(2)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(2)).constData(), 0600), 0);
+    EXPECT_EQ(outcome(), QStringLiteral("wordlist2.txt: not a regular file"));
 }
 
 TEST(WordListEntries, TheLongestTheAnswerLineShowsIsTaken)
