@@ -3,6 +3,7 @@
 // the turns go on among those connected when slot 1 is empty.
 #include "host/hostserver.h"
 #include "host/logline.h"
+#include "host/wordlistfolder.h"
 #include "net/tsock.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
@@ -32,8 +33,14 @@ int main(int argc, char** argv)
         QStringLiteral("second-ms"),
         QStringLiteral("Length of the turn clock's second in milliseconds."), QStringLiteral("MS"),
         QStringLiteral("1000"));
+    const QCommandLineOption wordsOption(
+        QStringLiteral("words"),
+        QStringLiteral("Folder holding wordlist0.txt to wordlist6.txt to play from instead "
+                       "of the built-in lists."),
+        QStringLiteral("DIR"));
     parser.addOption(portOption);
     parser.addOption(secondOption);
+    parser.addOption(wordsOption);
     parser.process(app);
 
     bool portOk = false;
@@ -53,6 +60,18 @@ int main(int argc, char** argv)
     options.port = static_cast<quint16>(port);
     options.secondMs = secondMs;
     options.dedicated = true;
+    if (parser.isSet(wordsOption)) {
+        // Every list is read and checked before the port opens: a table that would refuse
+        // a phrase mid-game, or play from half a folder, never starts.
+        const QString folder = parser.value(wordsOption);
+        auto read = host::readWordListFolder(folder);
+        if (const auto* fault = std::get_if<host::WordListFault>(&read)) {
+            writeLog(LogLevel::Error, QStringLiteral("--words %1: %2").arg(folder, fault->text()));
+            return 2;
+        }
+        options.wordLists = std::get<host::WordLists>(std::move(read));
+        writeLog(LogLevel::Info, QStringLiteral("word lists from %1").arg(folder));
+    }
     host::HostServer server(options);
     net::TSock::setUnhandledErrorHandler(
         [](const QString& text) { writeLog(LogLevel::Error, QStringLiteral("error: ") + text); });

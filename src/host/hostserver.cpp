@@ -27,7 +27,9 @@ HostEngine::Options engineOptions(const HostServer::Options& options)
 
 HostServer::HostServer(Options options, QObject* parent)
     : QObject(parent), m_options(options),
-      m_engine(*this, m_random, WordLists::builtIn(), engineOptions(options)), m_sock1(this)
+      m_engine(*this, m_random, options.wordLists ? *options.wordLists : WordLists::builtIn(),
+               engineOptions(options)),
+      m_sock1(this)
 {
     m_engine.setSolo(options.solo);
     m_sock1.setPortName(QString::number(options.port));

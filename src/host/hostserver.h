@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace host {
 
@@ -31,7 +32,8 @@ public:
         quint16 port = protocol::lobby::kGamePort; // 0: any free port (tests)
         int secondMs = 1000;                       // length of the clock's second
         bool solo = false;
-        bool dedicated = false; // no player window hosts (quillon-host)
+        bool dedicated = false;             // no player window hosts (quillon-host)
+        std::optional<WordLists> wordLists; // the built-in lists when not given
     };
 
     explicit HostServer(Options options, QObject* parent = nullptr);
