@@ -31,8 +31,10 @@ struct PortMapAttempt {
 class PortMapClient {
 public:
     struct Timeouts {
-        std::chrono::milliseconds discovery{2000}; // the UPnP search
-        std::chrono::milliseconds natPmp{2500};    // each NAT-PMP request with its retries
+        // Each of the UPnP search's four kinds of device (gateway, its two connection services,
+        // any root device) waits this long when nothing answers, one after the other.
+        std::chrono::milliseconds discovery{1000};
+        std::chrono::milliseconds natPmp{2500}; // each NAT-PMP request with its retries
     };
 
     PortMapClient();
