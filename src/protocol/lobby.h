@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace protocol::lobby {
 
 // The game's own TCP port, on which a hosting copy listens.
@@ -54,5 +56,33 @@ struct Endpoint {
     quint16 port = kGamePort;
 };
 Endpoint readEndpoint(const QString& address);
+
+// Invite links, `quillon://HOST[:PORT]` with an optional "/" at the end, hand a table's
+// address to a friend; the desktop opens them with the launcher. HOST is a DNS name or a
+// dotted IPv4 address, PORT 1..65535 (7772 when left out); the scheme's case does not matter.
+inline constexpr char kInviteScheme[] = "quillon";
+// Longer texts are refused before they are looked at (a host name has at most 253 characters).
+inline constexpr int kMaxInviteLength = 300;
+
+// Whether `text` claims to be an invite link (begins "quillon:", in any case), good or not.
+bool isInviteLink(const QString& text);
+
+// A link read: the table's address, or why the link cannot be used, for the player. Nothing
+// is started with a refused link, and nothing of it goes on to the game's command line.
+struct InviteReading {
+    std::optional<Endpoint> table;
+    QString problem; // empty when `table` is set
+};
+InviteReading readInviteLink(const QString& link);
+
+// The address as the launcher's box and the game's command line take it: "HOST", or
+// "HOST:PORT" when the port is not the game's.
+QString joinAddress(const Endpoint& table);
+QString inviteLink(const Endpoint& table);
+
+// The link for a table this computer hosts on `port`: the internet address's when it is
+// known, otherwise the first local network address's; empty when there is neither.
+QString inviteLinkFor(const QString& internetAddress, const QStringList& localAddresses,
+                      quint16 port = kGamePort);
 
 } // namespace protocol::lobby
