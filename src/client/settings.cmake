@@ -1,7 +1,9 @@
-# The player window's settings file, window geometry rules and single-instance mark: a
-# separate library without Widgets, so its tests need no window.
+# The player window's settings file, window geometry rules, single-instance mark and this
+# computer's network addresses (shared with the launcher): a separate library without
+# Widgets, so its tests need no window.
 add_library(quillon_client_settings STATIC
     inifile.cpp inifile.h
+    localaddresses.cpp localaddresses.h
     settingsfile.cpp settingsfile.h
     singleinstance.cpp singleinstance.h
     userfolders.cpp userfolders.h
