@@ -1,6 +1,7 @@
 // The launcher: friends meet at a table without the outside lobby. It starts the game beside
 // it with the lobby's command line and holds the game's link on the lobby's port, so it knows
-// while a table runs.
+// while a table runs. Its one argument may be an invite link (quillon://HOST[:PORT]), which the
+// desktop hands it when a friend's link is opened.
 #include "client/userfolders.h"
 #include "lobby/gamelauncher.h"
 #include "lobby/launcherwindow.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     parts.listenError = listenError;
     parts.lookUp = lobby::systemHostLookup();
     lobby::LauncherWindow window(parts);
+    window.takeArguments(QApplication::arguments().mid(1));
     window.show();
     return QApplication::exec();
 }

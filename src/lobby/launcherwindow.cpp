@@ -1,5 +1,6 @@
 #include "lobby/launcherwindow.h"
 
+#include "client/localaddresses.h"
 #include "lobby/gamelauncher.h"
 #include "lobby/lobbylistener.h"
 #include "lobby/lobbysettings.h"
@@ -8,8 +9,10 @@
 
 #include "ui_launcherwindow.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCompleter>
+#include <QGuiApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
@@ -17,6 +20,11 @@
 #include <cstdio>
 
 namespace lobby {
+
+namespace {
+// A router's note is a sentence or two; more would only stretch the window.
+constexpr int kMaxRouterNoteLength = 300;
+} // namespace
 
 HostLookup systemHostLookup()
 {
@@ -34,6 +42,8 @@ LauncherWindow::LauncherWindow(Parts parts, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::LauncherForm>()), m_parts(std::move(parts))
 {
     m_ui->setupUi(this);
+    if (!m_parts.localAddresses)
+        m_parts.localAddresses = client::localNetworkAddresses;
     const LobbySettings settings = readLobbySettings(m_parts.settingsPath);
     m_ui->edit_name->setText(settings.name);
     m_ui->combo_address->addItems(settings.addresses);
@@ -49,6 +59,7 @@ LauncherWindow::LauncherWindow(Parts parts, QWidget* parent)
     connect(m_ui->edit_name, &QLineEdit::textChanged, this, &LauncherWindow::nameEdited);
     connect(m_ui->combo_address->lineEdit(), &QLineEdit::returnPressed, this,
             &LauncherWindow::start);
+    connect(m_ui->button_copy_invite, &QPushButton::clicked, this, &LauncherWindow::copyInvite);
     connect(m_ui->radio_host, &QRadioButton::toggled, this, &LauncherWindow::showTable);
     connect(m_parts.listener, &LobbyListener::linksChanged, this, &LauncherWindow::showTable);
     connect(m_parts.game, &GameLauncher::ended, this, &LauncherWindow::showTable);
@@ -145,6 +156,9 @@ void LauncherWindow::launch()
         showTable();
         return;
     }
+    m_hostedTable = choice.hosting;
+    if (m_hostedTable)
+        m_localAddresses = m_parts.localAddresses();
     std::fprintf(stderr, "quillon-lobby: started %s \"%s\"\n",
                  qUtf8Printable(m_parts.game->program()),
                  qUtf8Printable(arguments.join(QStringLiteral("\" \""))));
@@ -154,6 +168,88 @@ void LauncherWindow::launch()
         m_ui->combo_address->addItems(settings.addresses);
     }
     showTable();
+}
+
+void LauncherWindow::takeArguments(const QStringList& arguments)
+{
+    if (arguments.isEmpty())
+        return;
+    if (arguments.size() > 1) {
+        report(QStringLiteral("The launcher takes one invite link, quillon://HOST or "
+                              "quillon://HOST:PORT, and nothing else: nothing was filled in."));
+        return;
+    }
+    const protocol::lobby::InviteReading invite =
+        protocol::lobby::readInviteLink(arguments.front());
+    if (!invite.table) {
+        report(invite.problem);
+        return;
+    }
+    m_ui->radio_join->setChecked(true);
+    m_ui->combo_address->setEditText(protocol::lobby::joinAddress(*invite.table));
+    showTable();
+    // Enter starts from either box: the name when it still needs one, else the address.
+    if (nameProblem(m_ui->edit_name->text()))
+        m_ui->edit_name->setFocus();
+    else
+        m_ui->combo_address->lineEdit()->setFocus();
+}
+
+void LauncherWindow::setExternalAddress(const QString& address)
+{
+    // It comes from the router: only a plain dotted IPv4 address is shown.
+    QHostAddress parsed;
+    const bool usable = address.size() <= 15 && parsed.setAddress(address) &&
+                        parsed.protocol() == QAbstractSocket::IPv4Protocol &&
+                        !parsed.isLoopback() && !parsed.isNull();
+    m_externalAddress = usable ? parsed.toString() : QString();
+    showInvite();
+}
+
+void LauncherWindow::setRouterNote(const QString& text)
+{
+    QString note = text.left(kMaxRouterNoteLength);
+    for (QChar& c : note) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = QLatin1Char(' ');
+    }
+    m_ui->label_router_note->setText(note.simplified());
+    showInvite();
+}
+
+QString LauncherWindow::inviteLink() const
+{
+    if (!m_hostedTable || !m_parts.game->isRunning())
+        return {};
+    return protocol::lobby::inviteLinkFor(m_externalAddress, m_localAddresses);
+}
+
+void LauncherWindow::copyInvite()
+{
+    const QString link = inviteLink();
+    if (!link.isEmpty())
+        QGuiApplication::clipboard()->setText(link);
+}
+
+void LauncherWindow::showInvite()
+{
+    const bool hosting = m_hostedTable && m_parts.game->isRunning();
+    m_ui->panel_invite->setVisible(hosting);
+    if (!hosting)
+        return;
+    QStringList addresses = m_localAddresses;
+    if (!m_externalAddress.isEmpty())
+        addresses << QStringLiteral("%1 (internet)").arg(m_externalAddress);
+    const QString link = inviteLink();
+    if (addresses.isEmpty()) {
+        m_ui->label_invite->setText(
+            QStringLiteral("This computer has no network address for friends to join at."));
+    } else {
+        m_ui->label_invite->setText(QStringLiteral("Friends join at: %1\nInvite link: %2")
+                                        .arg(addresses.join(QStringLiteral(", ")), link));
+    }
+    m_ui->button_copy_invite->setEnabled(!link.isEmpty());
+    m_ui->label_router_note->setVisible(!m_ui->label_router_note->text().isEmpty());
 }
 
 void LauncherWindow::nameEdited(const QString& name)
@@ -204,6 +300,7 @@ void LauncherWindow::showTable()
             QStringLiteral("A table is running. This window is ready again when the game ends."));
         break;
     }
+    showInvite();
 }
 
 void LauncherWindow::closeEvent(QCloseEvent* event)

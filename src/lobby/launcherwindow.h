@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -32,6 +33,8 @@ inline constexpr char kRunningTitle[] = "Quillon Lobby - Table Running";
 // another; other copies of the game on this computer (their links included) do not count.
 // The address is taken as typed: remembered ones are offered in a popup, never completed
 // into the box. A notice about the name follows its editing and goes once the name is fine.
+// While the game it started hosts, it shows the addresses friends join at and copies the
+// invite link to hand them.
 class LauncherWindow : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +44,8 @@ public:
         LobbyListener* listener = nullptr; // listening, or not when its port was taken
         QString listenError;               // why it is not listening
         HostLookup lookUp;
+        // This computer's local network addresses; localNetworkAddresses() when not set.
+        std::function<QStringList()> localAddresses;
     };
 
     explicit LauncherWindow(Parts parts, QWidget* parent = nullptr);
@@ -56,6 +61,22 @@ public:
     // The player's Start (also what Enter does).
     void start();
 
+    // The launcher's command line (without the program name): nothing, or an invite link
+    // (quillon://HOST[:PORT]), which fills in the table to join, one Start away; a link
+    // that cannot be used is refused in the message line.
+    void takeArguments(const QStringList& arguments);
+
+    // What the router said while this computer hosts: its internet address (dotted IPv4;
+    // anything else, or empty, is taken as unknown), and a note for the player, such as a
+    // port to forward by hand (plain text, cut to a few lines' length).
+    void setExternalAddress(const QString& address);
+    void setRouterNote(const QString& text);
+
+    // While hosting: the link the Copy invite button puts on the clipboard, empty when this
+    // computer has no address to give.
+    QString inviteLink() const;
+    void copyInvite();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -64,12 +85,16 @@ private:
     void report(const QString& text);
     void nameEdited(const QString& name);
     void showTable();
+    void showInvite();
 
     std::unique_ptr<Ui::LauncherForm> m_ui;
     Parts m_parts;
     bool m_lookingUp = false;
     bool m_nameNotice = false; // the message is about the name
     int m_lookupSerial = 0;
+    bool m_hostedTable = false;   // the game last started was started to host
+    QStringList m_localAddresses; // when it was started
+    QString m_externalAddress;
 };
 
 } // namespace lobby

@@ -9,10 +9,13 @@
 #include "support/eventloop.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFile>
 #include <QHostAddress>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
@@ -80,6 +83,9 @@ protected:
             lookedUp.append(host);
             done(hosts.value(host, QStringLiteral("Host not found")));
         };
+        parts.localAddresses = [this] {
+            return localAddresses;
+        };
         window = std::make_unique<LauncherWindow>(parts);
         window->show();
     }
@@ -106,6 +112,7 @@ protected:
     GameLauncher game{program()};
     QMap<QString, QString> hosts; // host name -> lookup error ("" resolves)
     QStringList lookedUp;
+    QStringList localAddresses{QStringLiteral("192.168.1.20"), QStringLiteral("10.0.0.7")};
     std::unique_ptr<LauncherWindow> window;
 };
 
@@ -374,4 +381,146 @@ TEST_F(Launcher, ASettingsFileThatIsAFifoIsReportedRatherThanReadOrWritten)
     struct stat status {};
     ASSERT_EQ(::stat(fifo.constData(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+// Opening a friend's link: the launcher starts with the table filled in and the name it
+// remembers, and Enter joins.
+TEST_F(Launcher, AnInviteLinkFillsInTheTableOneEnterFromJoining)
+{
+    LobbySettings remembered;
+    remembered.name = QStringLiteral("Cy");
+    remembered.hosting = true;
+    remembered.addresses = {QStringLiteral("10.0.0.9")};
+    ASSERT_FALSE(writeLobbySettings(settingsPath(), remembered));
+    hosts.insert(QStringLiteral("table.example"), QString());
+    open(listener);
+    window->takeArguments({QStringLiteral("QUILLON://table.example:7800/")});
+
+    EXPECT_TRUE(window->message().isEmpty()) << window->message().toStdString();
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("radio_join"))->isChecked());
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("combo_address"));
+    EXPECT_TRUE(combo->isEnabled());
+    EXPECT_EQ(combo->currentText(), QStringLiteral("table.example:7800"));
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("edit_name"))->text(),
+              QStringLiteral("Cy"));
+    EXPECT_FALSE(game.isRunning()); // nothing starts before the player says so
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The address box has the keyboard (the combo box stands for its line edit).
+    ASSERT_EQ(QApplication::focusWidget(), combo);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(gameStarted()) << window->message().toStdString();
+    EXPECT_EQ(arguments(), QByteArray("Cy\ntable.example:7800\nfalse\n"));
+    EXPECT_EQ(readLobbySettings(settingsPath()).addresses,
+              QStringList({QStringLiteral("table.example:7800"), QStringLiteral("10.0.0.9")}));
+}
+
+TEST_F(Launcher, ABadInviteLinkIsRefusedInTheMessageLineAndNothingIsFilledInOrStarted)
+{
+    LobbySettings remembered;
+    remembered.name = QStringLiteral("Cy");
+    remembered.hosting = true;
+    remembered.addresses = {QStringLiteral("10.0.0.9")};
+    ASSERT_FALSE(writeLobbySettings(settingsPath(), remembered));
+    const auto refusal = [&](const QStringList& arguments) {
+        open(listener);
+        window->takeArguments(arguments);
+        EXPECT_FALSE(game.isRunning());
+        EXPECT_EQ(window->table(), LauncherWindow::Table::Ready);
+        EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("radio_host"))->isChecked());
+        EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("combo_address"))->currentText(),
+                  QStringLiteral("10.0.0.9"));
+        return window->message();
+    };
+    EXPECT_EQ(refusal({QStringLiteral("quillon://-platform")}),
+              QStringLiteral("This invite link cannot be used: the host cannot begin with \"-\"."));
+    EXPECT_TRUE(
+        refusal({QStringLiteral("quillon://ann@table.example")}).contains(QLatin1Char('@')));
+    EXPECT_TRUE(refusal({QStringLiteral("quillon://h:70000")}).contains(QStringLiteral("port")));
+    EXPECT_TRUE(refusal({QStringLiteral("quillon://h"), QStringLiteral("--extra")})
+                    .contains(QStringLiteral("one invite link")));
+    EXPECT_TRUE(refusal({}).isEmpty()); // no link: the launcher as the player left it
+    EXPECT_TRUE(lookedUp.isEmpty());
+}
+
+TEST_F(Launcher, WhileHostingItShowsTheAddressesToGiveAndCopiesTheInviteLink)
+{
+    open(listener);
+    auto* panel = window->findChild<QWidget*>(QStringLiteral("panel_invite"));
+    auto* addresses = window->findChild<QLabel*>(QStringLiteral("label_invite"));
+    auto* note = window->findChild<QLabel*>(QStringLiteral("label_router_note"));
+    auto* copy = window->findChild<QPushButton*>(QStringLiteral("button_copy_invite"));
+    EXPECT_FALSE(panel->isVisible());
+
+    type(QStringLiteral("Ann"), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted());
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_TRUE(addresses->text().contains(QStringLiteral("192.168.1.20, 10.0.0.7")))
+        << addresses->text().toStdString();
+    EXPECT_FALSE(note->isVisible());
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("quillon://192.168.1.20"));
+
+    // The router's word: its internet address goes first in the link.
+    window->setExternalAddress(QStringLiteral("203.0.113.9"));
+    window->setRouterNote(QStringLiteral("Friends outside your network need port 7772 "
+                                         "forwarded to this computer by hand."));
+    EXPECT_TRUE(addresses->text().contains(QStringLiteral("203.0.113.9 (internet)")));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Friends outside")));
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("quillon://203.0.113.9"));
+    // Something else from the router is not an address to hand out.
+    for (const char* odd : {"<b>1.2.3.4</b>", "fe80::1", "127.0.0.1", "1.2.3.4:80", ""}) {
+        window->setExternalAddress(QString::fromLatin1(odd));
+        EXPECT_EQ(window->inviteLink(), QStringLiteral("quillon://192.168.1.20")) << odd;
+    }
+    EXPECT_FALSE(addresses->text().contains(QStringLiteral("(internet)")));
+    // The note is shown as one plain line of bounded length.
+    window->setRouterNote(QStringLiteral("Forward\nport\t<b>7772</b>"));
+    EXPECT_EQ(note->text(), QStringLiteral("Forward port <b>7772</b>"));
+    EXPECT_EQ(note->textFormat(), Qt::PlainText);
+    window->setRouterNote(QString(5000, QLatin1Char('x')));
+    EXPECT_EQ(note->text().size(), 300);
+
+    // The game ends: nothing to hand out any more.
+    quitGame();
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(window->inviteLink().isEmpty());
+}
+
+TEST_F(Launcher, WithoutANetworkAddressThereIsNoInviteToCopyAndAJoinedTableOffersNone)
+{
+    localAddresses.clear();
+    open(listener);
+    type(QStringLiteral("Ann"), true);
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted());
+    auto* copy = window->findChild<QPushButton*>(QStringLiteral("button_copy_invite"));
+    EXPECT_TRUE(copy->isVisible());
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("label_invite"))
+                    ->text()
+                    .contains(QStringLiteral("no network address")));
+    window->setExternalAddress(QStringLiteral("198.51.100.4"));
+    EXPECT_TRUE(copy->isEnabled());
+    EXPECT_EQ(window->inviteLink(), QStringLiteral("quillon://198.51.100.4"));
+    quitGame();
+    ASSERT_TRUE(
+        support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
+
+    localAddresses = {QStringLiteral("192.168.1.20")};
+    QFile::remove(dir.filePath(QStringLiteral("args")));
+    QFile::remove(dir.filePath(QStringLiteral("quit")));
+    hosts.insert(QStringLiteral("10.0.0.5"), QString());
+    type(QStringLiteral("Ann"), false, QStringLiteral("10.0.0.5"));
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    ASSERT_TRUE(gameStarted());
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("panel_invite"))->isVisible());
+    EXPECT_TRUE(window->inviteLink().isEmpty());
 }
