@@ -1,6 +1,8 @@
 #include "client/tchat.h"
 
 #include "client/drawingboard.h"
+#include "client/invitelinkaction.h"
+#include "client/localaddresses.h"
 #include "client/scoreboard.h"
 #include "client/settingsfile.h"
 #include "net/tsock.h"
@@ -113,6 +115,7 @@ void Tchat::setUpParts()
                                 u.memo_myguessed, u.memo_guessed, u.mychat},
                                m_state, *m_roster, *m_connection, this);
     m_snapshot = new SnapshotButton(u.button_snapshot, *u.image_main, *m_turn, m_services, this);
+    m_invite = new InviteLinkAction(u.CopyInviteLink1, localNetworkAddresses, this);
 
     m_roster->setOnOwnArrival([this] { loadinifile(); });
     m_roster->setOnOwnDeparture([this] { closeSoon(); });
@@ -130,6 +133,7 @@ void Tchat::setUpParts()
     connect(m_connection, &ClientConnection::closed, this, &Tchat::closeSoon);
     connect(m_snapshot, &SnapshotButton::saved, this, &Tchat::saveinifile);
     connect(m_snapshot, &SnapshotButton::failed, this, &Tchat::inform);
+    connect(m_invite, &InviteLinkAction::failed, this, &Tchat::inform);
     // The spy list keeps its entries whether it is shown or not.
     connect(m_roster, &Roster::spectatorsChanged, this, [this] {
         if (m_services.sideWindows)
@@ -361,6 +365,7 @@ void Tchat::hostpress()
         m_services.host->start(m_state.solo);
     m_state.loginName = m_state.playerName;
     m_state.hosting = true;
+    m_invite->setHosting(true);
     offerTableRights();
     m_connection->open(QString::fromLatin1(protocol::lobby::kLoopbackAddress),
                        protocol::lobby::kGamePort);

@@ -26,6 +26,7 @@ class QTimer;
 
 namespace client {
 
+class InviteLinkAction;
 class ScoreBoard;
 
 // The player window: the program's main window and the only client of the game protocol.
@@ -104,6 +105,7 @@ private:
     BoardPanel* m_board = nullptr;
     GuessPanel* m_guesses = nullptr;
     SnapshotButton* m_snapshot = nullptr;
+    InviteLinkAction* m_invite = nullptr;
     ClientConnection* m_connection = nullptr;
     QStringList m_arguments;
     bool m_started = false;
