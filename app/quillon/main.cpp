@@ -7,6 +7,7 @@
 #include "host/hostserver.h"
 #include "host/logline.h"
 #include "media/clipplayer.h"
+#include "protocol/lobby.h"
 #include "protocol/version.h"
 #include "ui/colours.h"
 #include "windows/shell.h"
@@ -17,6 +18,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cstdio>
 
 namespace {
 
@@ -47,6 +53,34 @@ host::HostServer::Options embeddedHostOptions()
     return options;
 }
 
+// An invite link opened on the desktop reaches the game when its menu entry handles the link:
+// the launcher beside it (or on the PATH) takes it, with the player's name and one Start to
+// go. The link is passed as one argument, never through a shell; the launcher reads it.
+int handInviteToLauncher(const QString& link)
+{
+#if defined(Q_OS_WIN)
+    const QString name = QStringLiteral("quillon-lobby.exe");
+#else
+    const QString name = QStringLiteral("quillon-lobby");
+#endif
+    QString launcher = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    if (!QFileInfo(launcher).isExecutable())
+        launcher = QStandardPaths::findExecutable(name);
+    if (launcher.isEmpty()) {
+        std::fprintf(stderr,
+                     "quillon: cannot open the invite link: there is no %s beside the "
+                     "game or on the PATH\n",
+                     qUtf8Printable(name));
+        return 1;
+    }
+    if (!QProcess::startDetached(launcher, {link}, QFileInfo(launcher).absolutePath())) {
+        std::fprintf(stderr, "quillon: cannot open the invite link: %s could not be started\n",
+                     qUtf8Printable(launcher));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -61,6 +95,10 @@ int main(int argc, char** argv)
     // Ties the windows to the menu entry (its icon and name in the task bar, the Wayland
     // app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.zelk42.Quillon"));
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.size() == 1 && protocol::lobby::isInviteLink(arguments.front()))
+        return handInviteToLauncher(arguments.front());
 
     client::SingleInstance instance;
     if (!instance.acquire())
@@ -116,7 +154,7 @@ int main(int argc, char** argv)
         window.activateWindow();
     });
 
-    window.setArguments(QApplication::arguments().mid(1));
+    window.setArguments(arguments);
     window.show();
     return QApplication::exec();
 }

@@ -40,6 +40,10 @@ TEST_F(DebianPackage, MenuEntriesMetadataAndServiceAreValidAndPointIntoThePackag
             desktopEntryValue(entry, QStringLiteral("Exec")).section(QLatin1Char(' '), 0, 0);
         EXPECT_TRUE(QFileInfo(installed(program)).isExecutable())
             << qPrintable(entry) << ": Exec " << qPrintable(program);
+        // Both open invite links (the game hands them to the launcher).
+        EXPECT_EQ(desktopEntryValue(entry, QStringLiteral("MimeType")),
+                  QStringLiteral("x-scheme-handler/quillon;"))
+            << qPrintable(entry);
         const QString icon = desktopEntryValue(entry, QStringLiteral("Icon"));
         EXPECT_TRUE(QFileInfo::exists(
             installed(QStringLiteral("usr/share/icons/hicolor/scalable/apps/%1.svg").arg(icon))))
@@ -59,7 +63,8 @@ TEST_F(DebianPackage, MenuEntriesMetadataAndServiceAreValidAndPointIntoThePackag
 
     // Every program has its manual page, compressed the reproducible way.
     const QStringList programs =
-        QDir(QFileInfo(installed(desktopEntryValue(entries.value(0), QStringLiteral("Exec"))))
+        QDir(QFileInfo(installed(desktopEntryValue(entries.value(0), QStringLiteral("Exec"))
+                                     .section(QLatin1Char(' '), 0, 0)))
                  .path())
             .entryList(QDir::Files);
     EXPECT_EQ(programs.size(), QUILLON_MENU_ENTRIES + 1)
