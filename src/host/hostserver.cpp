@@ -2,7 +2,10 @@
 
 #include "host/limits.h"
 #include "host/logline.h"
+#include "host/tableannouncement.h"
 #include "protocol/catalogue.h"
+
+#include <QSysInfo>
 
 #include <algorithm>
 #include <limits>
@@ -29,7 +32,8 @@ HostServer::HostServer(Options options, QObject* parent)
     : QObject(parent), m_options(options),
       m_engine(*this, m_random, options.wordLists ? *options.wordLists : WordLists::builtIn(),
                engineOptions(options)),
-      m_sock1(this)
+      m_sock1(this), m_machineName(QSysInfo::machineHostName()),
+      m_announcer([this] { return announcement(); })
 {
     m_engine.setSolo(options.solo);
     m_sock1.setPortName(QString::number(options.port));
@@ -64,10 +68,13 @@ void HostServer::start()
 {
     m_sock1.setListen(true);
     log(LogLevel::Info, QStringLiteral("listening on port %1").arg(port()));
+    if (m_options.announce)
+        m_announcer.start();
 }
 
 void HostServer::stop()
 {
+    m_announcer.stop();
     if (m_sock1.listen())
         m_sock1.setListen(false);
     for (int slot = 1; slot <= PlayerTable::kSlots; ++slot) {
@@ -256,6 +263,14 @@ void HostServer::closeNow(int slot, TSock* sock)
 {
     if (connectionOf(slot) == sock)
         sock->close(); // reports "Socket Closed", which releases the slot
+}
+
+QByteArray HostServer::announcement() const
+{
+    if (m_options.solo)
+        return {}; // sends nothing
+    const QString name = tableHostName(m_engine, m_options.dedicated, m_machineName);
+    return TableAnnouncement::of(m_engine, port(), name).toDatagram();
 }
 
 void HostServer::log(LogLevel level, const QString& line)

@@ -3,6 +3,7 @@
 #include "host/engine.h"
 #include "host/outbound.h"
 #include "host/systemrandom.h"
+#include "host/tableannouncer.h"
 #include "net/tsock.h"
 #include "protocol/framing.h"
 #include "protocol/lobby.h"
@@ -34,6 +35,8 @@ public:
         bool solo = false;
         bool dedicated = false;             // no player window hosts (quillon-host)
         std::optional<WordLists> wordLists; // the built-in lists when not given
+        // Tell the local network about the table (see TableAnnouncer) while listening.
+        bool announce = true;
     };
 
     explicit HostServer(Options options, QObject* parent = nullptr);
@@ -45,7 +48,12 @@ public:
     void stop();
     quint16 port() const { return m_sock1.localPort(); }
 
-    void setSolo(bool solo) { m_engine.setSolo(solo); }
+    // A solo practice table is nobody else's business: it is not announced.
+    void setSolo(bool solo)
+    {
+        m_options.solo = solo;
+        m_engine.setSolo(solo);
+    }
     // Where log lines go (standard error by default).
     void setLogSink(std::function<void(const QString&)> sink) { m_logSink = std::move(sink); }
 
@@ -70,6 +78,7 @@ private:
     void syncLoginTimer();
     net::TSock* connectionOf(int slot) const;
     void closeNow(int slot, net::TSock* sock);
+    QByteArray announcement() const;
 
     Options m_options;
     SystemRandom m_random;
@@ -86,6 +95,8 @@ private:
     QElapsedTimer m_uptime; // the engine's clock
     quint64 m_clockStarts = 0;
     std::function<void(const QString&)> m_logSink;
+    QString m_machineName;
+    TableAnnouncer m_announcer;
 };
 
 } // namespace host
