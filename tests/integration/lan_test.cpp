@@ -1,0 +1,80 @@
+// A table on one machine is found from another on the same network: a real quillon-host in
+// one network namespace, this test's TableFinder and players in another, a veth pair
+// between them as the network.
+#include "lobby/tablefinder.h"
+#include "support/eventloop.h"
+#include "support/hostprocess.h"
+#include "support/testbot.h"
+
+#include "integration/vethpair.h"
+
+#include <QSysInfo>
+
+#include <gtest/gtest.h>
+
+using lantest::VethPair;
+
+namespace {
+
+constexpr quint16 kTablePort = 7775; // not the default: the announcement must tell it
+constexpr int kDeadlineMs = 20000;
+
+const lobby::HeardTable* tableAt(const lobby::TableFinder& finder, const QString& address)
+{
+    for (const lobby::HeardTable& t : finder.tables()) {
+        if (t.address == address)
+            return &t;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(SameNetwork, ARunningTableIsListedWithItsPlayersAndStateAndGoesWhenItEnds)
+{
+    VethPair network;
+    QString why;
+    if (!network.make(&why))
+        GTEST_SKIP() << "no network namespaces on this machine, so no LAN test: "
+                     << why.toStdString();
+    ASSERT_TRUE(network.enterB(&why)) << why.toStdString();
+
+    lobby::TableFinder finder;
+    ASSERT_TRUE(finder.start(net::kLanAnnouncePort, &why)) << why.toStdString();
+
+    support::HostProcess host(QStringLiteral("ip"));
+    ASSERT_TRUE(
+        host.startPlain(network.inA(QStringLiteral(QUILLON_HOST_BINARY),
+                                    {QStringLiteral("--port"), QString::number(kTablePort)})));
+    ASSERT_TRUE(host.waitForLog(QStringLiteral("listening on port"))) << host.log().toStdString();
+
+    // Two players join across the network, as from another machine.
+    support::TestBot ann;
+    support::TestBot bob;
+    ASSERT_TRUE(ann.connectTo(kTablePort, VethPair::kAddressA, kDeadlineMs));
+    ASSERT_TRUE(ann.login("Ann"));
+    ASSERT_TRUE(bob.connectTo(kTablePort, VethPair::kAddressA, kDeadlineMs));
+    ASSERT_TRUE(bob.login("Bob"));
+
+    const QString address = VethPair::kAddressA + QLatin1Char(':') + QString::number(kTablePort);
+    const auto listedAs = [&](int players, bool running) {
+        const lobby::HeardTable* t = tableAt(finder, address);
+        return t && t->players == players && t->spectators == 0 && t->gameRunning == running;
+    };
+    ASSERT_TRUE(support::spinUntil([&] { return listedAs(2, false); }, kDeadlineMs))
+        << "heard: " << finder.tables().size() << " tables; host log:\n"
+        << host.log().toStdString();
+    // quillon-host goes by the machine's name (this test shares it: only the network is
+    // apart).
+    EXPECT_EQ(tableAt(finder, address)->hostName,
+              QSysInfo::machineHostName().left(lobby::Announcement::kShownNameChars));
+    EXPECT_EQ(finder.tables().size(), 1); // nothing else on this network
+
+    ASSERT_EQ(ann.slot(), 1); // the first to come may start the game
+    ann.send(protocol::MessageId::StartGameToHost, {1, false, 20, 120});
+    EXPECT_TRUE(support::spinUntil([&] { return listedAs(2, true); }, kDeadlineMs));
+
+    ASSERT_EQ(host.stop(), 0);
+    EXPECT_TRUE(support::spinUntil([&] { return finder.tables().isEmpty(); }, kDeadlineMs))
+        << "still listed after the host ended";
+}
