@@ -6,6 +6,9 @@
 #include "lobby/gamelauncher.h"
 #include "lobby/launcherwindow.h"
 #include "lobby/lobbylistener.h"
+#include "lobby/tablefinder.h"
+#include "net/portmapper.h"
+#include "net/quietnetwork.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
 #include "ui/colours.h"
@@ -43,7 +46,34 @@ int main(int argc, char** argv)
     parts.listener = &listener;
     parts.listenError = listenError;
     parts.lookUp = lobby::systemHostLookup();
+    // Tables announced on the local network; without the port (another launcher has it on a
+    // system without shared ports) the list just stays empty.
+    lobby::TableFinder finder;
+    finder.start();
+    parts.finder = &finder;
     lobby::LauncherWindow window(parts);
+
+    // While its game hosts, the router is asked to forward the game's port; the window shows
+    // the internet address friends join at, or says that the port needs forwarding by hand.
+    net::PortMapper router;
+    QObject::connect(&window, &lobby::LauncherWindow::hostingChanged, &router,
+                     [&](bool hosting, quint16 port) {
+                         window.setExternalAddress({});
+                         window.setRouterNote({});
+                         if (hosting && !net::quietNetwork())
+                             router.start(port);
+                         else
+                             router.stop();
+                     });
+    QObject::connect(&router, &net::PortMapper::mapped, &window,
+                     [&](const QString& address, quint16) {
+                         window.setRouterNote({});
+                         window.setExternalAddress(address);
+                     });
+    QObject::connect(&router, &net::PortMapper::unavailable, &window, [&](const QString&) {
+        window.setExternalAddress({});
+        window.setRouterNote(net::PortMapper::manualForwardingHint(protocol::lobby::kGamePort));
+    });
     window.takeArguments(QApplication::arguments().mid(1));
     window.show();
     return QApplication::exec();

@@ -7,6 +7,7 @@
 #include "host/hostserver.h"
 #include "host/logline.h"
 #include "media/clipplayer.h"
+#include "net/portmapper.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
 #include "ui/colours.h"
@@ -118,7 +119,13 @@ int main(int argc, char** argv)
     client::Tchat window(services);
     dialogs.setParent(&window);
     host::HostServer hostServer(embeddedHostOptions());
-    EmbeddedHost host(hostServer);
+    net::PortMapper router;
+    EmbeddedHost host(hostServer, router);
+    QObject::connect(
+        &router, &net::PortMapper::mapped, &window,
+        [&window](const QString& address, quint16) { window.setInternetAddress(address); });
+    QObject::connect(&router, &net::PortMapper::unavailable, &window,
+                     [&window](const QString&) { window.setInternetAddress({}); });
     windows::DesktopShell shell;
     windows::SideWindowSet sideWindows(&window, shell);
     services.host = &host;

@@ -2,6 +2,8 @@
 
 #include "host/hostserver.h"
 #include "media/clipplayer.h"
+#include "net/portmapper.h"
+#include "net/quietnetwork.h"
 #include "windows/shell.h"
 
 #include <QMessageBox>
@@ -19,6 +21,8 @@ void EmbeddedHost::start(bool solo)
 {
     m_server.setSolo(solo);
     m_server.start();
+    if (!solo && !net::quietNetwork())
+        m_router.start(m_server.port());
 }
 
 void ShellLinks::open(const QString& address)

@@ -10,6 +10,9 @@ class HostServer;
 namespace media {
 class ClipPlayer;
 }
+namespace net {
+class PortMapper;
+}
 namespace windows {
 class Shell;
 }
@@ -36,14 +39,18 @@ private:
     media::ClipPlayer& m_player;
 };
 
-// The host engine inside this program, switched on when the window hosts.
+// The host engine inside this program, switched on when the window hosts; a table for
+// others also has the router asked to forward its port.
 class EmbeddedHost : public client::HostSwitch {
 public:
-    explicit EmbeddedHost(host::HostServer& server) : m_server(server) {}
+    EmbeddedHost(host::HostServer& server, net::PortMapper& router)
+        : m_server(server), m_router(router)
+    {}
     void start(bool solo) override;
 
 private:
     host::HostServer& m_server;
+    net::PortMapper& m_router;
 };
 
 // Addresses from the transcript, opened by the desktop.

@@ -25,7 +25,7 @@ void InviteLinkAction::copy()
     if (!m_action->isEnabled())
         return;
     // The embedded host always listens on the game's port.
-    const QString link = protocol::lobby::inviteLinkFor(QString(), m_localAddresses());
+    const QString link = protocol::lobby::inviteLinkFor(m_externalAddress, m_localAddresses());
     if (link.isEmpty()) {
         Q_EMIT failed(QStringLiteral("This computer has no local network address to invite "
                                      "friends to: is it connected to a network?"));

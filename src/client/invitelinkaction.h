@@ -10,7 +10,8 @@ class QAction;
 namespace client {
 
 // File, "Copy Invite Link": while this copy hosts, puts the link friends open to join its
-// table (quillon://ADDRESS, the first local network address) on the clipboard. The
+// table (quillon://ADDRESS: the internet address when known, else the first local network
+// address) on the clipboard. The
 // addresses are looked at when the link is copied, so a network that came up since counts.
 class InviteLinkAction : public QObject {
     Q_OBJECT
@@ -23,6 +24,9 @@ public:
 
     // Offered only while this copy runs the table's host.
     void setHosting(bool hosting);
+    // The table's address on the internet, when the router forwards its port (empty: none);
+    // the link then gives it rather than the local one.
+    void setExternalAddress(const QString& address) { m_externalAddress = address; }
     void copy();
 
 Q_SIGNALS:
@@ -32,6 +36,7 @@ Q_SIGNALS:
 private:
     QAction* m_action;
     AddressList m_localAddresses;
+    QString m_externalAddress;
 };
 
 } // namespace client

@@ -407,6 +407,11 @@ void Tchat::startgame(bool team, const QString& playToScore, const QString& time
                         protocol::toInt(timePerTurn.toLatin1())});
 }
 
+void Tchat::setInternetAddress(const QString& address)
+{
+    m_invite->setExternalAddress(address);
+}
+
 void Tchat::gameStartDismissed()
 {
     m_turn->startDismissed();

@@ -52,6 +52,9 @@ public:
     void startgame(bool team, const QString& playToScore, const QString& timePerTurn);
     // The game start dialog was closed without starting: the Start Game button comes back.
     void gameStartDismissed();
+    // Where friends on the internet reach this hosting copy (the router forwards its port),
+    // empty when nowhere: what the invite link gives.
+    void setInternetAddress(const QString& address);
     void kicking(int slot);
     // The phrase editor's "Done": the buttons take the nine phrases, which are stored.
     void applyPhrases(const std::array<QString, ChatPanel::kPhrases>& phrases);

@@ -3,6 +3,7 @@
 #include "host/limits.h"
 #include "host/logline.h"
 #include "host/tableannouncement.h"
+#include "net/quietnetwork.h"
 #include "protocol/catalogue.h"
 
 #include <QSysInfo>
@@ -68,7 +69,7 @@ void HostServer::start()
 {
     m_sock1.setListen(true);
     log(LogLevel::Info, QStringLiteral("listening on port %1").arg(port()));
-    if (m_options.announce)
+    if (m_options.announce && !net::quietNetwork())
         m_announcer.start();
 }
 

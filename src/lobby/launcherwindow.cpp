@@ -4,6 +4,7 @@
 #include "lobby/gamelauncher.h"
 #include "lobby/lobbylistener.h"
 #include "lobby/lobbysettings.h"
+#include "lobby/nearbytableswidget.h"
 #include "lobby/tablechoice.h"
 #include "protocol/lobby.h"
 
@@ -63,6 +64,13 @@ LauncherWindow::LauncherWindow(Parts parts, QWidget* parent)
     connect(m_ui->radio_host, &QRadioButton::toggled, this, &LauncherWindow::showTable);
     connect(m_parts.listener, &LobbyListener::linksChanged, this, &LauncherWindow::showTable);
     connect(m_parts.game, &GameLauncher::ended, this, &LauncherWindow::showTable);
+
+    auto* nearby = new NearbyTablesWidget(this);
+    nearby->setObjectName(QStringLiteral("nearby_tables"));
+    m_ui->layout_main->insertWidget(m_ui->layout_main->indexOf(m_ui->panel_invite) + 1, nearby);
+    if (m_parts.finder)
+        nearby->follow(*m_parts.finder);
+    connect(nearby, &NearbyTablesWidget::joinRequested, this, &LauncherWindow::joinNearby);
 
     if (!m_parts.listener->isListening()) {
         report(QStringLiteral("Another lobby is already using port %1 on this computer (%2). "
@@ -231,9 +239,22 @@ void LauncherWindow::copyInvite()
         QGuiApplication::clipboard()->setText(link);
 }
 
+void LauncherWindow::joinNearby(const QString& address)
+{
+    if (table() != Table::Ready)
+        return; // a table of our own runs already
+    m_ui->radio_join->setChecked(true);
+    m_ui->combo_address->setEditText(address);
+    start();
+}
+
 void LauncherWindow::showInvite()
 {
     const bool hosting = m_hostedTable && m_parts.game->isRunning();
+    if (hosting != m_hostingTold) {
+        m_hostingTold = hosting;
+        Q_EMIT hostingChanged(hosting, protocol::lobby::kGamePort);
+    }
     m_ui->panel_invite->setVisible(hosting);
     if (!hosting)
         return;

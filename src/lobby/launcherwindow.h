@@ -15,6 +15,7 @@ namespace lobby {
 
 class GameLauncher;
 class LobbyListener;
+class TableFinder;
 
 // Looks up a host name and answers with an empty text when it resolves, or why not. The
 // answer may come later, from the event loop; `context` going away cancels it.
@@ -46,6 +47,8 @@ public:
         HostLookup lookUp;
         // This computer's local network addresses; localNetworkAddresses() when not set.
         std::function<QStringList()> localAddresses;
+        // What is heard of the tables on the local network; none listed without it.
+        TableFinder* finder = nullptr;
     };
 
     explicit LauncherWindow(Parts parts, QWidget* parent = nullptr);
@@ -77,6 +80,14 @@ public:
     QString inviteLink() const;
     void copyInvite();
 
+    // A table on the local network chosen from the list: joined at once.
+    void joinNearby(const QString& address);
+
+Q_SIGNALS:
+    // The game this launcher started to host began or ended: the router is asked to forward
+    // its port meanwhile (see net::PortMapper).
+    void hostingChanged(bool hosting, quint16 port);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -95,6 +106,7 @@ private:
     bool m_hostedTable = false;   // the game last started was started to host
     QStringList m_localAddresses; // when it was started
     QString m_externalAddress;
+    bool m_hostingTold = false; // what hostingChanged last said
 };
 
 } // namespace lobby

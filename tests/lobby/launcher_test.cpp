@@ -5,6 +5,7 @@
 #include "lobby/launcherwindow.h"
 #include "lobby/lobbylistener.h"
 #include "lobby/lobbysettings.h"
+#include "lobby/nearbytableswidget.h"
 #include "lobby/tablechoice.h"
 #include "support/eventloop.h"
 
@@ -452,11 +453,17 @@ TEST_F(Launcher, WhileHostingItShowsTheAddressesToGiveAndCopiesTheInviteLink)
     auto* note = window->findChild<QLabel*>(QStringLiteral("label_router_note"));
     auto* copy = window->findChild<QPushButton*>(QStringLiteral("button_copy_invite"));
     EXPECT_FALSE(panel->isVisible());
+    QList<std::pair<bool, quint16>> routerAsked; // what the router's port mapper is told
+    QObject::connect(window.get(), &LauncherWindow::hostingChanged,
+                     [&](bool hosting, quint16 port) {
+                         routerAsked.append({hosting, port});
+                     });
 
     type(QStringLiteral("Ann"), true);
     QTest::mouseClick(startButton(), Qt::LeftButton);
     ASSERT_TRUE(gameStarted());
     ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(routerAsked, (QList<std::pair<bool, quint16>>{{true, 7772}}));
     EXPECT_TRUE(addresses->text().contains(QStringLiteral("192.168.1.20, 10.0.0.7")))
         << addresses->text().toStdString();
     EXPECT_FALSE(note->isVisible());
@@ -492,6 +499,25 @@ TEST_F(Launcher, WhileHostingItShowsTheAddressesToGiveAndCopiesTheInviteLink)
         support::spinUntil([&] { return window->table() == LauncherWindow::Table::Ready; }));
     EXPECT_FALSE(panel->isVisible());
     EXPECT_TRUE(window->inviteLink().isEmpty());
+    EXPECT_EQ(routerAsked, (QList<std::pair<bool, quint16>>{{true, 7772}, {false, 7772}}));
+}
+
+TEST_F(Launcher, ATableChosenFromTheLocalNetworkIsJoinedAtOnce)
+{
+    open(listener);
+    type(QStringLiteral("Bob"), true);
+    auto* nearby = window->findChild<NearbyTablesWidget*>(QStringLiteral("nearby_tables"));
+    ASSERT_NE(nearby, nullptr);
+    hosts.insert(QStringLiteral("10.0.0.5"), QString());
+    Q_EMIT nearby->joinRequested(QStringLiteral("10.0.0.5:7775"));
+    ASSERT_TRUE(gameStarted()) << window->message().toStdString();
+    EXPECT_EQ(arguments(), QByteArray("Bob\n10.0.0.5:7775\nfalse\n"));
+
+    // While that game runs, another choice starts nothing.
+    QFile::remove(dir.filePath(QStringLiteral("args")));
+    Q_EMIT nearby->joinRequested(QStringLiteral("10.0.0.6:7772"));
+    support::spinFor(200);
+    EXPECT_TRUE(arguments().isEmpty());
 }
 
 TEST_F(Launcher, WithoutANetworkAddressThereIsNoInviteToCopyAndAJoinedTableOffersNone)
