@@ -6,9 +6,9 @@
 #include "lobby/gamelauncher.h"
 #include "lobby/launcherwindow.h"
 #include "lobby/lobbylistener.h"
+#include "lobby/routerlink.h"
 #include "lobby/tablefinder.h"
 #include "net/portmapper.h"
-#include "net/quietnetwork.h"
 #include "protocol/lobby.h"
 #include "protocol/version.h"
 #include "ui/colours.h"
@@ -53,27 +53,9 @@ int main(int argc, char** argv)
     parts.finder = &finder;
     lobby::LauncherWindow window(parts);
 
-    // While its game hosts, the router is asked to forward the game's port; the window shows
-    // the internet address friends join at, or says that the port needs forwarding by hand.
+    // While its game hosts, the router is asked to forward the game's port.
     net::PortMapper router;
-    QObject::connect(&window, &lobby::LauncherWindow::hostingChanged, &router,
-                     [&](bool hosting, quint16 port) {
-                         window.setExternalAddress({});
-                         window.setRouterNote({});
-                         if (hosting && !net::quietNetwork())
-                             router.start(port);
-                         else
-                             router.stop();
-                     });
-    QObject::connect(&router, &net::PortMapper::mapped, &window,
-                     [&](const QString& address, quint16) {
-                         window.setRouterNote({});
-                         window.setExternalAddress(address);
-                     });
-    QObject::connect(&router, &net::PortMapper::unavailable, &window, [&](const QString&) {
-        window.setExternalAddress({});
-        window.setRouterNote(net::PortMapper::manualForwardingHint(protocol::lobby::kGamePort));
-    });
+    lobby::RouterLink routerLink(window, router);
     window.takeArguments(QApplication::arguments().mid(1));
     window.show();
     return QApplication::exec();

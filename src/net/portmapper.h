@@ -57,6 +57,8 @@ public:
     // nothing to remove). Outcomes of requests made before stop() are no longer told.
     void stop();
     bool isMapped() const { return m_mapped; }
+    // The port last asked for (0 before the first start).
+    quint16 port() const { return m_port; }
 
     // The launcher's line when the router would not forward `port`.
     static QString manualForwardingHint(quint16 port);
