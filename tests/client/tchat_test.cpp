@@ -9,9 +9,9 @@
 #include "ui_tchat.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFile>
 #include <QMenu>
 #include <QScreen>
 #include <QTemporaryDir>

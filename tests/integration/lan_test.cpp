@@ -1,24 +1,21 @@
 // A table on one machine is found from another on the same network: a real quillon-host in
 // one network namespace, this test's TableFinder and players in another, a veth pair
 // between them as the network.
-#include "lobby/gamelauncher.h"
 #include "lobby/launcherwindow.h"
-#include "lobby/lobbylistener.h"
 #include "lobby/nearbytableswidget.h"
 #include "lobby/tablefinder.h"
 #include "support/eventloop.h"
 #include "support/hostprocess.h"
 #include "support/testbot.h"
 
+#include "integration/standinlauncher.h"
 #include "integration/vethpair.h"
 
 #include <QAbstractItemModel>
-#include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QSysInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -38,13 +35,6 @@ const lobby::HeardTable* tableAt(const lobby::TableFinder& finder, const QString
     }
     return nullptr;
 }
-
-// A stand-in game for the launcher: it writes down its command line and waits to be told
-// to quit.
-constexpr char kGame[] = "#!/bin/sh\n"
-                         "here=$(dirname \"$0\")\n"
-                         "printf '%s\\n' \"$@\" > \"$here/args\"\n"
-                         "while [ -d \"$here\" ] && [ ! -e \"$here/quit\" ]; do sleep 0.02; done\n";
 
 } // namespace
 
@@ -91,25 +81,11 @@ TEST(SameNetwork, ARunningTableIsListedWithItsPlayersAndStateAndGoesWhenItEnds)
     EXPECT_EQ(finder.tables().size(), 1); // nothing else on this network
 
     // A launcher on this side lists the table and joins it with a click on Join.
-    QTemporaryDir dir;
-    QFile game(dir.filePath(QStringLiteral("quillon")));
-    ASSERT_TRUE(game.open(QIODevice::WriteOnly));
-    game.write(kGame);
-    game.close();
-    ASSERT_TRUE(game.setPermissions(game.permissions() | QFile::ExeOwner));
-    lobby::GameLauncher launcher(game.fileName());
-    lobby::LobbyListener listener;
-    ASSERT_TRUE(listener.listen(0));
-    lobby::LauncherWindow::Parts parts;
-    parts.settingsPath = dir.filePath(QStringLiteral("zelklobby.ini"));
-    parts.game = &launcher;
-    parts.listener = &listener;
-    parts.lookUp = [](const QString&, QObject*, std::function<void(QString)> done) {
-        done({});
-    };
-    parts.finder = &finder;
+    integrationtest::StandInLauncher standIn;
+    ASSERT_TRUE(standIn.isReady());
+    standIn.parts.finder = &finder;
     {
-        lobby::LauncherWindow window(parts);
+        lobby::LauncherWindow window(standIn.parts);
         window.show();
         window.findChild<QLineEdit*>(QStringLiteral("edit_name"))->setText(QStringLiteral("Cy"));
         auto* nearby =
@@ -119,12 +95,8 @@ TEST(SameNetwork, ARunningTableIsListedWithItsPlayersAndStateAndGoesWhenItEnds)
                                        kDeadlineMs));
         nearby->list()->setCurrentIndex(nearby->list()->model()->index(0, 0));
         QTest::mouseClick(nearby->joinButton(), Qt::LeftButton);
-        QFile args(dir.filePath(QStringLiteral("args")));
-        ASSERT_TRUE(support::spinUntil([&] { return args.exists() && args.size() > 0; }));
-        ASSERT_TRUE(args.open(QIODevice::ReadOnly));
-        EXPECT_EQ(args.readAll(), "Cy\n" + address.toLatin1() + "\nfalse\n");
-        QFile quit(dir.filePath(QStringLiteral("quit")));
-        ASSERT_TRUE(quit.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(support::spinUntil([&] { return !standIn.gameArguments().isEmpty(); }));
+        EXPECT_EQ(standIn.gameArguments(), "Cy\n" + address.toLatin1() + "\nfalse\n");
     }
 
     ASSERT_EQ(ann.slot(), 1); // the first to come may start the game
