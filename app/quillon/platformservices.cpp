@@ -8,8 +8,13 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
+
 void MessageBoxDialogs::inform(const QString& text)
 {
+    // Standard error keeps what the player was told, for a report of what went wrong.
+    std::fprintf(stderr, "quillon: %s\n", qUtf8Printable(text));
+    std::fflush(stderr);
     // A box may quote what a peer sent: shown as it came, never as markup or links.
     QMessageBox box(QMessageBox::Information, QStringLiteral("Quillon"), text, QMessageBox::Ok,
                     m_parent);
