@@ -1,55 +1,38 @@
 #pragma once
 
-#include "protocol/colour.h"
+#include "client/boardpicture.h"
 
-#include <QImage>
-#include <QList>
-#include <QPoint>
 #include <QWidget>
-
-#include <vector>
 
 namespace client {
 
-// The 533 by 369 board. Its content is a backing picture; strokes are drawn onto it with
-// a pen of the stroke's colour and width, each line continuing from the board's current
-// position, and the widget shows the picture.
-//
-// A stroke runs from a pen-down, or a change of colour or width, to the next one; a wipe
-// or a caption ends it too. Its lines are round-capped capsules around the segments
-// between pixel centres, antialiased by distance, and the stroke keeps per pixel only the
-// largest coverage any of its lines gave (with the pixel as it was before the stroke), so
-// where lines meet nothing is painted twice: no darker beads at the joints. The largest
-// coverage does not depend on the order of the lines or on how they came in batches,
-// which is what lets the drawer's board, painting as the mouse moves, show the very same
-// pixels as a board painting the batches the host relays or a newcomer's replay.
-//
-// Strokes come from the wire, so the board bounds what it is given before any arithmetic
-// or painting: widths to the pen spinner's 0 to kMaxPenWidth, coordinates to
-// +-kMaxCoordinate (far outside the board, where a line is only clipped, and small enough
-// that every sum stays exact). A stroke then costs at most a board-sized line per point.
+// The board on the screen: it shows its BoardPicture and tells the mouse in board pixels.
+// The window may make it larger than the picture's 533 by 369 (a maximised window scales its
+// whole layout); the picture is then shown scaled, and the mouse is mapped back, so strokes,
+// the wire and snapshots keep board coordinates whatever the board's size on the screen.
 class DrawingBoard : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 533;
-    static constexpr int kHeight = 369;
-    static constexpr int kMaxPenWidth = 100;
-    static constexpr int kMaxCoordinate = 10000;
+    static constexpr int kWidth = BoardPicture::kWidth;
+    static constexpr int kHeight = BoardPicture::kHeight;
+    static constexpr int kMaxPenWidth = BoardPicture::kMaxPenWidth;
+    static constexpr int kMaxCoordinate = BoardPicture::kMaxCoordinate;
 
     explicit DrawingBoard(QWidget* parent = nullptr);
 
-    // A pen-down: a dot at `at`, which becomes the current position.
     void penDown(protocol::ColourValue colour, int width, QPoint at);
-    // Lines from the current position through every point in order.
     void strokeTo(protocol::ColourValue colour, int width, const QList<QPoint>& points);
-    // Fills the board with white.
     void wipe();
-    // Writes a line of black text at (4, 4) on an opaque white box, into the picture: it
-    // stays there until the board is wiped.
+    // Shows `picture` (of the board's size) in place of the drawing, e.g. after a replay.
+    void restore(const QImage& picture);
     void writeCaption(const QString& text);
 
-    const QImage& picture() const { return m_picture; }
+    const QImage& picture() const { return m_board.picture(); }
     QSize sizeHint() const override { return {kWidth, kHeight}; }
+
+    // The board pixel under a point of the widget, and the widget area a board area covers.
+    QPoint toBoard(QPointF widgetPoint) const;
+    QRect toWidget(const QRect& boardArea) const;
 
 Q_SIGNALS:
     // The mouse on the board, in board pixels; movements are told with or without a button
@@ -65,23 +48,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // Makes the stroke going on one of this colour and width, starting a new one if need be.
-    void continueStroke(protocol::ColourValue colour, int width);
-    void endStroke();
-    // Paints the stroke's line between two bounded points; returns the board pixels it
-    // may have changed.
-    QRect paintLine(QPoint from, QPoint to);
+    void changed(const QRect& boardArea);
 
-    QImage m_picture;
-    QPoint m_position;
-    // The stroke going on: its pen, and for every board pixel the coverage its lines gave
-    // (0 to 255) and, once that is above 0, the pixel as it was before the stroke.
-    bool m_inStroke = false;
-    QRgb m_strokeColour = 0;
-    int m_strokeWidth = 0;
-    std::vector<quint8> m_coverage;
-    std::vector<QRgb> m_before;
-    QRect m_strokeArea; // the pixels whose coverage may be above 0
+    BoardPicture m_board;
 };
 
 } // namespace client
