@@ -52,10 +52,11 @@ void DrawingBoard::writeCaption(const QString& text)
 
 QPoint DrawingBoard::toBoard(QPointF widgetPoint) const
 {
-    // Every board pixel covers the same share of the widget; outside it, points go on in
-    // board pixels (a stroke pressed on the board may be dragged beyond it).
-    const double x = widgetPoint.x() * kWidth / std::max(1, width());
-    const double y = widgetPoint.y() * kHeight / std::max(1, height());
+    // Every board pixel covers the same share of the widget; a screen pixel is taken at its
+    // centre. Outside the widget, points go on in board pixels (a stroke pressed on the board
+    // may be dragged beyond it).
+    const double x = (widgetPoint.x() + 0.5) * kWidth / std::max(1, width());
+    const double y = (widgetPoint.y() + 0.5) * kHeight / std::max(1, height());
     const auto bound = [](double v) {
         return static_cast<int>(
             std::clamp(std::floor(v), double(-kMaxCoordinate), double(kMaxCoordinate)));

@@ -11,6 +11,7 @@
 #include "protocol/version.h"
 #include "protocol/windows1252.h"
 #include "ui/colours.h"
+#include "ui/layoutscaler.h"
 #include "ui/pictures.h"
 
 #include "ui_tchat.h"
@@ -56,6 +57,9 @@ Tchat::Tchat(Services services, QWidget* parent)
     m_ui->centralwidget->setPalette(palette);
     m_ui->centralwidget->setMinimumSize(kMinimumClientSize);
     setWindowIcon(QIcon(ui::picture(QStringLiteral("icon"), {64, 64})));
+    // Maximised or enlarged, the whole layout grows with the window, the board included.
+    m_ui->panel_score->setProperty(ui::LayoutScaler::kScaleChildren, true);
+    new ui::LayoutScaler(m_ui->centralwidget, m_ui->panel_main, this);
 
     setUpParts();
     setUpMenus();

@@ -26,6 +26,7 @@ namespace {
 constexpr int kPauseSeconds = 10;
 constexpr int kDefaultTurnSeconds = 120;
 constexpr int kCategories = 7;
+constexpr int kClockBarWidth = 100; // the bar at its fullest, as designed
 } // namespace
 
 TurnPanel::TurnPanel(const Widgets& widgets, ClientState& state, const Roster& roster,
@@ -118,8 +119,11 @@ void TurnPanel::clockTick()
 void TurnPanel::showClock()
 {
     m_w.clockText->setText(m_clock.text());
+    // The bar runs under the clock's text, which is kClockBarWidth wide as designed and
+    // grows with the window.
     const QRect bar = m_w.clockBar->geometry();
-    m_w.clockBar->setGeometry(bar.x(), bar.y(), std::max(0, m_clock.barWidth()), bar.height());
+    const int width = std::max(0, m_clock.barWidth()) * m_w.clockText->width() / kClockBarWidth;
+    m_w.clockBar->setGeometry(bar.x(), bar.y(), width, bar.height());
 }
 
 void TurnPanel::hideWinner()

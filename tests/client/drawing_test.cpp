@@ -132,6 +132,50 @@ TEST_F(Drawing, OnlyTheDrawerDrawsAndTheTrashWipesForEverybody)
     EXPECT_EQ(board().picture().pixelColor(40, 40), QColor(Qt::white));
 }
 
+TEST_F(Drawing, ThePenStaysUnderThePointerWhateverTheWindowsSize)
+{
+    window->show();
+    ASSERT_TRUE(support::spinUntil([&] { return window->isVisible(); }));
+    const QSize designed = window->ui().centralwidget->size();
+    const QRect chatDesigned = window->ui().mainchat->geometry();
+    // As designed, and maximised on a larger screen: the whole layout grows by one factor.
+    for (const double factor : {1.0, 1.625}) {
+        window->resize(window->size() + designed * (factor - 1.0) + QSize(4, 4));
+        ASSERT_TRUE(support::spinUntil(
+            [&] { return window->ui().centralwidget->width() >= designed.width() * factor; }));
+        QCoreApplication::processEvents();
+        const QSize shown = board().size();
+        EXPECT_NEAR(shown.width(), client::DrawingBoard::kWidth * factor, 1.0) << factor;
+        EXPECT_NEAR(shown.height(), client::DrawingBoard::kHeight * factor, 1.0) << factor;
+        EXPECT_NEAR(window->ui().mainchat->width(), chatDesigned.width() * factor, 1.0);
+
+        // Board pixels on the wire and in the picture, at the screen point the pointer was.
+        const QPoint start(100, 50);
+        const QPoint end(400, 300);
+        const auto onScreen = [&](QPoint p) {
+            return QPoint(
+                static_cast<int>((p.x() + 0.5) * shown.width() / client::DrawingBoard::kWidth),
+                static_cast<int>((p.y() + 0.5) * shown.height() / client::DrawingBoard::kHeight));
+        };
+        press(onScreen(start));
+        drag(onScreen(end));
+        release(onScreen(end));
+        hover(onScreen({500, 20}));
+        const QList<QByteArray> sent = host.take();
+        ASSERT_GE(sent.size(), 2) << factor;
+        EXPECT_EQ(sent[0], "CMD_moveit+1+clBlack+3+100+50") << factor;
+        EXPECT_EQ(sent[1], "CMD_draw+1+clBlack+3++400,300+") << factor;
+        EXPECT_EQ(board().picture().pixelColor(end), QColor(Qt::black));
+        // What the screen shows under the pointer is the stroke.
+        const QImage screen = board().grab().toImage();
+        EXPECT_LT(qGray(screen.pixel(onScreen(start))), 64) << factor;
+        EXPECT_LT(qGray(screen.pixel(onScreen(end))), 64) << factor;
+        EXPECT_EQ(screen.pixelColor(onScreen({300, 50})), QColor(Qt::white)) << factor;
+        window->ui().clear->click();
+        host.take();
+    }
+}
+
 TEST_F(Drawing, AReceivedBatchWithABadPointDrawsThePointsBeforeIt)
 {
     WindowUnderTest receiver;
