@@ -52,6 +52,7 @@ void BoardPanel::pickCategory()
 void BoardPanel::startTurn(int drawer)
 {
     m_w.board->wipe();
+    m_log.clear();
     // Every turn starts with a black pen of width 3; the spinner steps on from there.
     m_w.colour->setColour(protocol::kBlack);
     m_w.widthSpinner->setValue(kStartWidth);
@@ -67,6 +68,7 @@ void BoardPanel::mouseDown(QPoint at)
     m_penColour = m_w.colour->colour();
     m_penWidth = m_w.widthSpinner->value();
     m_w.board->penDown(m_penColour, m_penWidth, at);
+    m_log.penDown(m_penColour, m_penWidth, at);
     if (m_state.connected)
         m_connection.send(MessageId::MoveItToHost,
                           {m_state.mySlot, m_penColour, m_penWidth, at.x(), at.y()});
@@ -79,6 +81,7 @@ void BoardPanel::mouseMove(QPoint at, Qt::MouseButtons buttons)
         return;
     if (buttons & Qt::LeftButton) {
         m_w.board->strokeTo(m_penColour, m_penWidth, {at});
+        m_log.strokeTo(m_penColour, m_penWidth, {at});
         m_pending.append(at);
         if (m_pending.size() >= kBatch && m_state.connected)
             sendPending();
@@ -112,6 +115,7 @@ void BoardPanel::clearClick()
     if (!drawing())
         return;
     m_w.board->wipe();
+    m_log.wipe();
     if (m_state.connected)
         m_connection.send(MessageId::ClearMainToHost, {m_state.mySlot});
 }
@@ -126,6 +130,7 @@ void BoardPanel::moveit(const QByteArray& payload)
     const int x = r.nextInt();
     const int y = r.restInt();
     m_w.board->penDown(colour, width, {x, y});
+    m_log.penDown(colour, width, {x, y});
 }
 
 void BoardPanel::drawit(const QByteArray& payload)
@@ -138,15 +143,19 @@ void BoardPanel::drawit(const QByteArray& payload)
     // A stroke that goes wrong halfway keeps what came before: its points up to the bad
     // one are drawn, the rest is dropped, and the connection logs the message once.
     QByteArray bad;
-    m_w.board->strokeTo(colour, width, r.restPointsBeforeBad(bad));
+    const QList<QPoint> points = r.restPointsBeforeBad(bad);
+    m_w.board->strokeTo(colour, width, points);
+    m_log.strokeTo(colour, width, points);
     if (!bad.isNull())
         throw protocol::ConversionError(bad);
 }
 
 void BoardPanel::clearmain(const QByteArray& payload)
 {
-    if (protocol::toInt(payload) != m_state.mySlot)
+    if (protocol::toInt(payload) != m_state.mySlot) {
         m_w.board->wipe();
+        m_log.wipe();
+    }
 }
 
 } // namespace client

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "client/boardlog.h"
 #include "client/clientstate.h"
 #include "protocol/colour.h"
 
 #include <QList>
 #include <QObject>
 #include <QPoint>
+
+#include <utility>
 
 class QLineEdit;
 class QToolButton;
@@ -51,6 +54,9 @@ public:
     void drawit(const QByteArray& payload);
     void clearmain(const QByteArray& payload);
 
+    // What the board was told since the turn began (for the album), handed over once.
+    BoardLog takeTurnLog() { return std::exchange(m_log, {}); }
+
 Q_SIGNALS:
     // The board was pressed, by anybody: passing is no longer offered.
     void touched();
@@ -71,6 +77,7 @@ private:
     protocol::ColourValue m_penColour = protocol::kBlack;
     int m_penWidth = 0;
     QList<QPoint> m_pending;
+    BoardLog m_log;
 };
 
 } // namespace client

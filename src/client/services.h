@@ -57,6 +57,8 @@ public:
     // Writes snapshot `number`, replacing one of that number, whole or not at all.
     // Nothing on success, otherwise what went wrong, naming the file.
     virtual std::optional<QString> save(const QImage& picture, int number) = 0;
+    // The folder the snapshots are kept in (it may not exist yet): albums go there too.
+    virtual QString folder() const = 0;
 };
 
 // Opens an address from the transcript with the desktop's program for it.

@@ -105,6 +105,7 @@ PlayerSettings readSettings(const QString& path, int currentSnapCount,
     }
     s.playSounds = readSwitch(file, "Playsounds");
     s.chatterSounds = readSwitch(file, "ChatterSounds");
+    s.saveEveryAlbum = file.value(kAlbumSection, kSaveEveryAlbumKey) == QByteArrayLiteral("true");
     return s;
 }
 
@@ -124,6 +125,7 @@ std::optional<QString> writeSettings(const QString& path, const PlayerSettings& 
         put("Actioncolor", protocol::colourText(s.actionColour));
         put("Playsounds", switchText(s.playSounds));
         put("ChatterSounds", switchText(s.chatterSounds));
+        file.setValue(kAlbumSection, kSaveEveryAlbumKey, switchText(s.saveEveryAlbum));
     });
 }
 

@@ -20,6 +20,10 @@ inline constexpr int kPhraseCount = 9;
 // "LobbyServer" in the same section; the path on it is fixed.
 inline constexpr char kLobbyServerKey[] = "LobbyServer";
 inline constexpr char kDefaultLobbyServer[] = "www.zelk42.com";
+// Settings only this program has live in a section of their own, which the lobby and other
+// copies of the game leave alone: "SaveEveryGame" in "Album" keeps every game's album.
+inline constexpr char kAlbumSection[] = "Album";
+inline constexpr char kSaveEveryAlbumKey[] = "SaveEveryGame";
 
 // The chat's text sizes the menu offers run from 8 to 14 points; a size outside them is
 // taken for a damaged file and reads as the default.
@@ -43,6 +47,7 @@ struct PlayerSettings {
     std::array<QByteArray, kPhraseCount> phrases;
     bool playSounds = true;
     bool chatterSounds = true;
+    bool saveEveryAlbum = false; // "true" in kAlbumSection
     friend bool operator==(const PlayerSettings&, const PlayerSettings&) = default;
 };
 
@@ -60,7 +65,8 @@ PlayerSettings readSettings(const QString& path, int currentSnapCount,
 QString lobbyDownloadAddress(const QString& path);
 
 // Writes "Top", "Left", "Width", "Height", "Textsize", "Snapcount", "Textcolor",
-// "Actioncolor", "Playsounds" and "ChatterSounds" (not the phrases), keeping everything else
+// "Actioncolor", "Playsounds" and "ChatterSounds" (not the phrases), and the album's setting
+// in its own section, keeping everything else
 // in the file as it was. On failure nothing is written and the result is the message to
 // show: "Unable to write to " and the path.
 std::optional<QString> writeSettings(const QString& path, const PlayerSettings& settings);

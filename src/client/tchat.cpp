@@ -119,6 +119,8 @@ void Tchat::setUpParts()
                                 u.memo_myguessed, u.memo_guessed, u.mychat},
                                m_state, *m_roster, *m_connection, this);
     m_snapshot = new SnapshotButton(u.button_snapshot, *u.image_main, *m_turn, m_services, this);
+    m_album =
+        new AlbumPanel(u.panel_board, *u.image_main, *m_roster, *m_transcript, m_services, this);
     m_invite = new InviteLinkAction(u.CopyInviteLink1, localNetworkAddresses, this);
 
     m_roster->setOnOwnArrival([this] { loadinifile(); });
@@ -138,6 +140,8 @@ void Tchat::setUpParts()
     connect(m_snapshot, &SnapshotButton::saved, this, &Tchat::saveinifile);
     connect(m_snapshot, &SnapshotButton::failed, this, &Tchat::inform);
     connect(m_invite, &InviteLinkAction::failed, this, &Tchat::inform);
+    connect(m_album, &AlbumPanel::failed, this, &Tchat::inform);
+    connect(m_album, &AlbumPanel::pictureShown, m_turn, &TurnPanel::putWinnerAway);
     // The spy list keeps its entries whether it is shown or not.
     connect(m_roster, &Roster::spectatorsChanged, this, [this] {
         if (m_services.sideWindows)
@@ -183,6 +187,9 @@ void Tchat::setUpMenus()
     connect(u.PlayChatterSounds1, &QAction::toggled, this,
             [this](bool on) { m_sounds.setChatterEnabled(on); });
     connect(u.PlayChatterSounds1, &QAction::triggered, this, &Tchat::saveinifile);
+    connect(u.SaveEveryAlbum1, &QAction::toggled, this,
+            [this](bool on) { m_album->setSaveEveryAlbum(on); });
+    connect(u.SaveEveryAlbum1, &QAction::triggered, this, &Tchat::saveinifile);
     for (QAction* size : {u.N8, u.N10, u.N12, u.N14}) {
         connect(size, &QAction::triggered, this, [this, size](bool checked) {
             // The tick marks show the size the settings were loaded with; a choice here
@@ -458,7 +465,8 @@ void Tchat::handleMessage(MessageId id, const QByteArray& payload)
     case MessageId::NextPlayer:
         return nextPlayer(payload);
     case MessageId::Winner:
-        return m_turn->winner(payload);
+        m_turn->winner(payload);
+        return m_album->showGameEnd();
     case MessageId::Full:
         inform(QStringLiteral("Game is full"));
         return closeSoon();
@@ -472,11 +480,13 @@ void Tchat::handleMessage(MessageId id, const QByteArray& payload)
         m_guesses->endTurn();
         m_snapshot->turnEnded();
         m_ui->panel_score->showPointTags(m_turn->correctAnswer(payload));
+        keepTurn();
         return m_roster->correctAnswer(payload);
     case MessageId::UpdateAnswer:
         if (m_turn->updateAnswer(payload)) {
             m_guesses->endTurn();
             m_snapshot->turnEnded();
+            keepTurn();
         }
         return;
     case MessageId::GiveDrawerAnswer:
@@ -531,6 +541,7 @@ void Tchat::startTheGame(const QByteArray& payload)
     const bool team = m_turn->startTheGame(payload);
     m_ui->panel_score->startGame(team);
     m_board->startGame();
+    m_album->startGame();
     m_guesses->startGame();
     m_roster->resetForGame();
     // Watching is for games without teams.
@@ -542,9 +553,16 @@ void Tchat::nextPlayer(const QByteArray& payload)
 {
     const int drawer = m_turn->nextPlayer(payload);
     m_ui->panel_score->startTurn(drawer, m_state.mySlot);
+    m_album->startTurn();
     m_board->startTurn(drawer);
     m_guesses->startTurn(drawer);
     m_snapshot->turnBegins();
+}
+
+void Tchat::keepTurn()
+{
+    const TurnPanel::Revealed& turn = m_turn->revealed();
+    m_album->keepTurn(turn.phrase, turn.drawer, turn.solver, m_board->takeTurnLog());
 }
 
 void Tchat::loadinifile()
@@ -578,6 +596,7 @@ void Tchat::loadinifile()
     m_chat->loadPhrases(s.phrases);
     m_ui->PlaySounds1->setChecked(s.playSounds);
     m_ui->PlayChatterSounds1->setChecked(s.chatterSounds);
+    m_ui->SaveEveryAlbum1->setChecked(s.saveEveryAlbum);
 }
 
 void Tchat::saveinifile()
@@ -594,6 +613,7 @@ void Tchat::saveinifile()
     s.actionColour = m_chat->actionColour();
     s.playSounds = m_ui->PlaySounds1->isChecked();
     s.chatterSounds = m_ui->PlayChatterSounds1->isChecked();
+    s.saveEveryAlbum = m_ui->SaveEveryAlbum1->isChecked();
     if (const auto error = writeSettings(m_services.settingsPath, s))
         inform(*error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/albumpanel.h"
 #include "client/boardpanel.h"
 #include "client/chatpanel.h"
 #include "client/clientconnection.h"
@@ -72,6 +73,7 @@ public:
     const Roster& roster() const { return *m_roster; }
     const TurnPanel& turnPanel() const { return *m_turn; }
     ScoreBoard& scoreBoard();
+    AlbumPanel& album() { return *m_album; }
 
 protected:
     bool event(QEvent* event) override;
@@ -83,6 +85,8 @@ private:
     void sendloginfo(const QByteArray& payload);
     void startTheGame(const QByteArray& payload);
     void nextPlayer(const QByteArray& payload);
+    // The phrase was revealed: the album keeps the turn.
+    void keepTurn();
 
     void setUpMenus();
     void setUpKeyboardFocus();
@@ -108,6 +112,7 @@ private:
     BoardPanel* m_board = nullptr;
     GuessPanel* m_guesses = nullptr;
     SnapshotButton* m_snapshot = nullptr;
+    AlbumPanel* m_album = nullptr;
     InviteLinkAction* m_invite = nullptr;
     ClientConnection* m_connection = nullptr;
     QStringList m_arguments;

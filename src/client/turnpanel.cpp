@@ -259,7 +259,8 @@ bool TurnPanel::updateAnswer(const QByteArray& payload)
     if (ended) {
         m_sounds.play("noanswer");
         m_chat.addLine(QStringLiteral("No one guessed!"), kNoticeColour);
-        turnEnded(m_roster.rowName(m_state.currentDrawer));
+        m_revealed = {answer, m_roster.rowName(m_state.currentDrawer), QString()};
+        turnEnded(m_revealed.drawer);
         m_snapshotCaption += answer;
     }
     m_w.answer->setText(answer);
@@ -284,6 +285,7 @@ int TurnPanel::correctAnswer(const QByteArray& payload)
         m_sounds.play("correct");
     m_w.answer->setText(answer);
     m_snapshotCaption += answer;
+    m_revealed = {answer, m_roster.rowName(drawerNoted), m_roster.rowName(guesser)};
     return guesser;
 }
 

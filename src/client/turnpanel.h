@@ -83,6 +83,16 @@ public:
     const DisplayClock& clock() const { return m_clock; }
     // Date, ": ", drawer, "-", answer of the turn that ended; empty while a turn runs.
     const QString& snapshotCaption() const { return m_snapshotCaption; }
+    // The turn that ended last, as it was revealed: the phrase, its drawer's name and the
+    // name of who solved it (empty when nobody did).
+    struct Revealed {
+        QString phrase;
+        QString drawer;
+        QString solver;
+    };
+    const Revealed& revealed() const { return m_revealed; }
+    // The winner's panel makes way for a picture of the game.
+    void putWinnerAway() { hideWinner(); }
 
 Q_SIGNALS:
     // The drawer's window chose a category.
@@ -118,6 +128,7 @@ private:
     int m_turnSeconds = 0;       // announced by the host; 0 until then
     bool m_gameRunning = false;  // from the start (or a newcomer's summary) to the winner
     QString m_snapshotCaption;
+    Revealed m_revealed;
 };
 
 } // namespace client

@@ -12,7 +12,7 @@ class SnapshotFolder : public client::SnapshotStore {
 public:
     explicit SnapshotFolder(QString folder) : folder_(std::move(folder)) {}
 
-    const QString& folder() const { return folder_; }
+    QString folder() const override { return folder_; }
     QString pathOf(int number) const;
 
     std::optional<QString> save(const QImage& picture, int number) override;

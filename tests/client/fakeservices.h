@@ -72,8 +72,10 @@ public:
         saved.append({number, picture.copy()});
         return std::nullopt;
     }
+    QString folder() const override { return folderPath; }
     QList<std::pair<int, QImage>> saved;
     QString failWith;
+    QString folderPath;
 };
 
 // A player window with recording side effects and a settings file of its own, fed with
