@@ -246,8 +246,10 @@ TEST_F(Evening, TheTableFillsAndTheBlackTeamWinsATeamGame)
                              QStringLiteral("Width=797"), QStringLiteral("Height=541"),
                              QStringLiteral("Playsounds=false")};
         // Bob hears no chatter sounds: his transcript names them instead.
+        // Bob keeps every game's album, from the program's own section of the file.
         if (seat == &table.bob)
-            settings << QStringLiteral("ChatterSounds=false");
+            settings << QStringLiteral("ChatterSounds=false") << QStringLiteral("[Album]")
+                     << QStringLiteral("SaveEveryGame=true");
         ASSERT_TRUE(seat->folder.writeSettings(settings));
     }
 
@@ -443,6 +445,25 @@ TEST_F(Evening, AnnRemovesASpyCyLeavesMidTurnAndBobWinsAPlainGame)
     EXPECT_TRUE(solved.startsWith("CMD_correctanswer+2+20+1+")) << solved.constData();
     EXPECT_EQ(table.fayHears.next("CMD_winner+").value_or(QByteArray()), "CMD_winner+Bob");
     expectGameOver();
+
+    // Bob's window kept both games' albums on its own; the plain game's holds its ten
+    // turns, the first of them with Ann's strokes.
+    const QDir snapshots(bob.folder.path() + QStringLiteral("/snapshots"));
+    QStringList albums;
+    ASSERT_TRUE(support::spinUntil(
+        [&] {
+            albums = snapshots.entryList({QStringLiteral("Album *")}, QDir::Dirs, QDir::Name);
+            return albums.size() == 2;
+        },
+        e2e::kToolMs))
+        << qPrintable(albums.join(QLatin1Char(',')));
+    const QDir plainGame(snapshots.filePath(albums.last()));
+    EXPECT_EQ(plainGame.entryList({QStringLiteral("Turn *.jpg")}, QDir::Files).size(), 10);
+    EXPECT_FALSE(QImage(plainGame.filePath(QStringLiteral("Album.png"))).isNull());
+    const QImage firstTurn(plainGame.filePath(QStringLiteral("Turn 01.jpg")));
+    ASSERT_EQ(firstTurn.size(), QSize(533, 369));
+    EXPECT_GT(darkPixels(firstTurn), 100) << "the album's first picture shows no strokes";
+    table.display.screenshot(QStringLiteral("evening-album"), bob.window);
 
     // The evening ends: Bob's and Ann's windows are moved, Ann leaves with File, Exit, her
     // table closes and Bob's copy with it; every window stored where it was last.
