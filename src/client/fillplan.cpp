@@ -4,7 +4,7 @@
 #include "ui/colours.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 
 namespace client {
 
@@ -18,11 +18,21 @@ struct Run {
     int right;
 };
 
-bool near(QRgb a, QRgb b)
+// For every pixel of a row, 1 when it is near enough the seed's colour to be filled too.
+// Branch-free, and with everything it reads in registers (a byte written may be any
+// variable as far as the compiler knows, so nothing is read through a reference).
+void tellRow(const QRgb* pixels, quint8* row, int width, QRgb seed)
 {
-    return std::abs(qRed(a) - qRed(b)) <= kFillTolerance &&
-           std::abs(qGreen(a) - qGreen(b)) <= kFillTolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= kFillTolerance;
+    const int r = qRed(seed);
+    const int g = qGreen(seed);
+    const int b = qBlue(seed);
+    const auto close = [](int x, int y) {
+        return static_cast<unsigned>(x - y + kFillTolerance) <= 2u * kFillTolerance;
+    };
+    for (int x = 0; x < width; ++x) {
+        const QRgb p = pixels[x];
+        row[x] = static_cast<quint8>(close(qRed(p), r) & close(qGreen(p), g) & close(qBlue(p), b));
+    }
 }
 
 // The area around the seed as its runs, in no particular order, found a run at a time: a
@@ -34,14 +44,20 @@ std::vector<Run> areaRuns(const QImage& image, QPoint seed, QRgb rgb, bool& exac
     const int w = image.width();
     const int h = image.height();
     const QRgb seedColour = image.pixel(seed);
-    std::vector<quint8> taken(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    const auto row = [&](int y) {
+    const auto pixelsOf = [&](int y) {
         return reinterpret_cast<const QRgb*>(image.constScanLine(y));
     };
-    const auto open = [&](int x, int y, const QRgb* pixels) {
-        return taken[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] ==
-                   0 &&
-               near(pixels[x], seedColour);
+    // Per pixel 1 while it is near the seed's colour and not in the area yet; a row is told
+    // when the area first reaches it.
+    std::vector<quint8> open(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    std::vector<bool> told(static_cast<size_t>(h), false);
+    const auto openRow = [&](int y) {
+        quint8* row = open.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+        if (!told[static_cast<size_t>(y)]) {
+            told[static_cast<size_t>(y)] = true;
+            tellRow(pixelsOf(y), row, w, seedColour);
+        }
+        return row;
     };
     std::vector<Run> runs;
     std::vector<QPoint> pending{seed};
@@ -49,31 +65,36 @@ std::vector<Run> areaRuns(const QImage& image, QPoint seed, QRgb rgb, bool& exac
     while (!pending.empty()) {
         const QPoint p = pending.back();
         pending.pop_back();
-        const QRgb* pixels = row(p.y());
-        if (!open(p.x(), p.y(), pixels))
+        quint8* row = openRow(p.y());
+        if (row[p.x()] == 0)
             continue;
         int left = p.x();
         int right = p.x();
-        while (left > 0 && open(left - 1, p.y(), pixels))
+        while (left > 0 && row[left - 1] != 0)
             --left;
-        while (right < w - 1 && open(right + 1, p.y(), pixels))
+        while (right < w - 1 && row[right + 1] != 0)
             ++right;
-        quint8* mark = taken.data() + static_cast<size_t>(p.y()) * static_cast<size_t>(w);
-        std::fill(mark + left, mark + right + 1, quint8{1});
-        for (int x = left; x <= right && exact; ++x)
-            exact = (pixels[x] & 0xFFFFFFu) == rgb;
+        std::fill(row + left, row + right + 1, quint8{0});
+        if (exact) {
+            const QRgb* pixels = pixelsOf(p.y());
+            for (int x = left; x <= right && exact; ++x)
+                exact = (pixels[x] & 0xFFFFFFu) == rgb;
+        }
         runs.push_back({p.y(), left, right});
         // Every stretch of open pixels just above and below: one pending point each.
         for (const int y : {p.y() - 1, p.y() + 1}) {
             if (y < 0 || y >= h)
                 continue;
-            const QRgb* next = row(y);
-            bool inStretch = false;
-            for (int x = left; x <= right; ++x) {
-                const bool o = open(x, y, next);
-                if (o && !inStretch)
-                    pending.push_back({x, y});
-                inStretch = o;
+            const quint8* next = openRow(y);
+            const quint8* end = next + right + 1;
+            const quint8* at = next + left;
+            while (at < end) {
+                at = static_cast<const quint8*>(std::memchr(at, 1, static_cast<size_t>(end - at)));
+                if (at == nullptr)
+                    break;
+                pending.push_back({static_cast<int>(at - next), y});
+                while (at < end && *at != 0)
+                    ++at;
             }
         }
     }
@@ -104,6 +125,26 @@ int walkRun(const Run& run, int from, int exitLow, int exitHigh, QList<QPoint>& 
     return at;
 }
 
+// Rows top to bottom, runs of a row left to right. The runs come row by row as the rows are
+// reached, so a count of every row's runs places them, and each row's few runs are sorted.
+void sortByRow(std::vector<Run>& runs, int height)
+{
+    std::vector<size_t> rowStart(static_cast<size_t>(height) + 1, 0);
+    for (const Run& r : runs)
+        ++rowStart[static_cast<size_t>(r.y) + 1];
+    for (size_t y = 1; y < rowStart.size(); ++y)
+        rowStart[y] += rowStart[y - 1];
+    std::vector<Run> sorted(runs.size());
+    std::vector<size_t> next(rowStart.begin(), rowStart.end() - 1);
+    for (const Run& r : runs)
+        sorted[next[static_cast<size_t>(r.y)]++] = r;
+    for (size_t y = 0; y + 1 < rowStart.size(); ++y)
+        std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(rowStart[y]),
+                  sorted.begin() + static_cast<std::ptrdiff_t>(rowStart[y + 1]),
+                  [](const Run& a, const Run& b) { return a.left < b.left; });
+    runs = std::move(sorted);
+}
+
 } // namespace
 
 std::optional<std::vector<Stroke>> planFill(const QImage& board, QPoint seed,
@@ -120,8 +161,7 @@ std::optional<std::vector<Stroke>> planFill(const QImage& board, QPoint seed,
     std::vector<Run> runs = areaRuns(image, seed, rgb, exact);
     if (exact)
         return std::nullopt;
-    std::sort(runs.begin(), runs.end(),
-              [](const Run& a, const Run& b) { return a.y != b.y ? a.y < b.y : a.left < b.left; });
+    sortByRow(runs, image.height());
 
     // Which run each run's stroke steps down into: as many steps as there can be, so as few
     // pen-downs as there can be. Runs of one row do not overlap and come left to right, so
@@ -152,6 +192,10 @@ std::optional<std::vector<Stroke>> planFill(const QImage& board, QPoint seed,
         }
         rowStart = rowEnd;
     }
+
+    // Every run without one above starts a stroke of at least one line.
+    if (std::count(hasAbove.begin(), hasAbove.end(), false) > maxLines)
+        return std::nullopt;
 
     std::vector<Stroke> strokes;
     qsizetype lines = 0;
