@@ -53,7 +53,8 @@ public:
     // Puts back the step undone last. Nothing when !canRedo().
     Redo redo();
 
-    // Every stroke the board shows, oldest first (those after the last wipe in effect).
+    // Every stroke the board shows, oldest first (those after the last wipe in effect);
+    // nothing while overflowed(), when the history no longer knows.
     std::vector<Stroke> visible() const;
 
     // Whether the history has stopped recording because this turn went past kMaxPoints

@@ -11,9 +11,10 @@
 
 namespace client {
 
-// Wire lines a fill may take at most. Each goes to every board through the host's budget
-// of 50 lines a second per connection, so a fill of 400 lines keeps the drawer's other
-// lines waiting for about eight seconds; a fill that needs more is refused instead.
+// Wire lines a fill may take at most. Every line goes through the host's budget for the
+// drawer's connection, so the drawer's window paces them (LinePacer): 400 lines take about
+// six seconds from a full burst, and the drawer's next strokes wait behind them. A fill
+// that needs more is refused instead.
 inline constexpr int kMaxFillLines = 400;
 
 // Largest difference in any one colour channel between a pixel and the seed pixel for the
@@ -27,7 +28,10 @@ inline constexpr int kFillTolerance = 64;
 // width-1 line between pixel centres of one row paints just those pixels and the pixels
 // between, and a step of one pixel down paints just the two pixels, so every stroke runs
 // along the rows of the area and steps down from one row's run into the next row's, to
-// cover exactly the area's pixels in `colour` and not one pixel outside it.
+// cover exactly the area's pixels in `colour` and not one pixel outside it. A stroke may
+// walk back along a run it has painted to the column where it steps down; runs are paired
+// with the runs below them so that there are as few pen-downs as can be (a whole white board
+// is one stroke of 9 lines).
 //
 // nullopt, and nothing to draw, when the seed is off the board, when the area shows
 // `colour` everywhere already, or when the strokes would take more than maxLines lines.

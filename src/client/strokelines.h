@@ -22,7 +22,7 @@ struct StrokeLine {
 };
 
 // Points one CMD_draw carries at most, as the drawer's window sends them
-// (BoardPanel::kBatch); kept here too so that this file needs no widgets.
+// (BoardPanel::kBatch); named here too so that this header needs no widgets.
 inline constexpr int kPointsPerLine = 101;
 
 // The fewest lines that draw the strokes: per stroke a pen-down at its first point, then its
