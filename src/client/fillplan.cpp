@@ -127,8 +127,6 @@ int walkRun(const Run& run, int from, int exitLow, int exitHigh, QList<QPoint>& 
 
 // Rows top to bottom, runs of a row left to right: a count of every row's runs places them
 // in row order in one pass, and then only each row's few runs are sorted.
-// Rows top to bottom, runs of a row left to right. The runs come row by row as the rows are
-// reached, so a count of every row's runs places them, and each row's few runs are sorted.
 void sortByRow(std::vector<Run>& runs, int height)
 {
     std::vector<size_t> rowStart(static_cast<size_t>(height) + 1, 0);
