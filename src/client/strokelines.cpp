@@ -1,12 +1,8 @@
 #include "client/strokelines.h"
 
-#include "client/boardpanel.h"
 #include "client/boardpicture.h"
 
 namespace client {
-
-// The drawer's window batches a stroke going on by the same number.
-static_assert(kPointsPerLine == BoardPanel::kBatch);
 
 qsizetype strokeLineCount(qsizetype points)
 {

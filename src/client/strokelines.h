@@ -21,8 +21,8 @@ struct StrokeLine {
     QList<QPoint> points;
 };
 
-// Points one CMD_draw carries at most, as the drawer's window sends them
-// (BoardPanel::kBatch); named here too so that this header needs no widgets.
+// Points one CMD_draw carries at most: the drawer's window sends a stroke going on in
+// batches of this many (BoardPanel::kBatch is this).
 inline constexpr int kPointsPerLine = 101;
 
 // The fewest lines that draw the strokes: per stroke a pen-down at its first point, then its

@@ -113,7 +113,8 @@ void Tchat::setUpParts()
                        u.label_winner},
                       m_state, *m_roster, *m_transcript, m_sounds, m_services, *m_connection, this);
     m_board =
-        new BoardPanel({u.image_main, u.panel_toolbar, u.ColorButton, u.penw, u.UpDown1, u.clear},
+        new BoardPanel({u.image_main, u.panel_toolbar, u.ColorButton, u.penw, u.UpDown1, u.clear,
+                        u.button_eraser, u.button_fill, u.button_undo, u.button_redo},
                        m_state, *m_connection, this);
     m_guesses = new GuessPanel({u.panel_answer, u.label_typeanswers, u.edit_answer,
                                 u.memo_myguessed, u.memo_guessed, u.mychat},
