@@ -72,6 +72,7 @@ public:
     const ClientState& state() const { return m_state; }
     const Roster& roster() const { return *m_roster; }
     const TurnPanel& turnPanel() const { return *m_turn; }
+    BoardPanel& board() { return *m_board; }
     ScoreBoard& scoreBoard();
     AlbumPanel& album() { return *m_album; }
 

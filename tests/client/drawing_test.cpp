@@ -8,6 +8,8 @@
 #include "ui_tchat.h"
 
 #include <QMouseEvent>
+#include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -174,6 +176,126 @@ TEST_F(Drawing, ThePenStaysUnderThePointerWhateverTheWindowsSize)
         window->ui().clear->click();
         host.take();
     }
+}
+
+TEST_F(Drawing, TheToolsSendOnlyStrokesAndWipesAndEveryBoardShowsTheDrawersPixels)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Ui::Tchat& u = window->ui();
+    QList<QByteArray> sent;
+    const auto collect = [&] {
+        EXPECT_TRUE(support::spinUntil(
+            [&] {
+                sent += host.take();
+                return window->board().linesWaiting() == 0;
+            },
+            20000));
+        sent += host.take();
+    };
+    const auto stroke = [&](const QList<QPoint>& points) {
+        press(points.front());
+        for (const QPoint& p : points.mid(1))
+            drag(p);
+        release(points.back());
+        hover(points.back() + QPoint(1, 0));
+    };
+    // A red zig-zag, long enough for several batches; the eraser across it.
+    u.ColorButton->setColour(protocol::rgbColour(220, 20, 20));
+    u.UpDown1->setValue(5);
+    QList<QPoint> zigzag;
+    for (int i = 0; i < 250; ++i)
+        zigzag.append({20 + i * 2, 60 + (i % 20) * 4});
+    stroke(zigzag);
+    u.button_eraser->click();
+    EXPECT_EQ(u.UpDown1->value(), client::BoardPanel::kStartEraserWidth);
+    stroke({{100, 40}, {100, 160}});
+    EXPECT_EQ(board().picture().pixelColor(100, 100), QColor(Qt::white));
+    // A black box, filled green inside.
+    u.button_eraser->click();
+    EXPECT_EQ(u.UpDown1->value(), 5);
+    u.ColorButton->setColour(protocol::kBlack);
+    stroke({{300, 200}, {450, 200}, {450, 330}, {300, 330}, {300, 200}});
+    u.ColorButton->setColour(protocol::rgbColour(0, 200, 0));
+    u.button_fill->click();
+    press({370, 260});
+    release({370, 260});
+    const QColor green(0, 200, 0);
+    EXPECT_EQ(board().picture().pixelColor(370, 260), green);
+    EXPECT_EQ(board().picture().pixelColor(470, 260), QColor(Qt::white)); // outside the box
+    const QImage filled = board().picture();
+
+    // Undo takes the fill away, redo brings it back pixel for pixel.
+    u.button_undo->click();
+    EXPECT_EQ(board().picture().pixelColor(370, 260), QColor(Qt::white));
+    u.button_redo->click();
+    EXPECT_TRUE(board().picture() == filled);
+    // Ctrl+Z in the empty chat field undoes drawing; with typing there, the typing first.
+    u.mychat->setFocus();
+    u.mychat->setText(QString()); // nothing typed to undo
+    QTest::keyClick(u.mychat, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(board().picture().pixelColor(370, 260), QColor(Qt::white));
+    QTest::keyClicks(u.mychat, QStringLiteral("hi"));
+    collect();
+    const qsizetype before = sent.size();
+    QTest::keyClick(u.mychat, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(u.mychat->text().isEmpty());
+    collect();
+    EXPECT_EQ(sent.size(), before);
+    QTest::keyClick(u.mychat, Qt::Key_Z, Qt::ControlModifier); // the box goes too
+    EXPECT_EQ(board().picture().pixelColor(300, 265), QColor(Qt::white));
+    collect();
+
+    // Only the three messages every window knows; the last resend in full batches.
+    qsizetype lastWipe = -1;
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        const QByteArray& m = sent[i];
+        EXPECT_TRUE(m.startsWith("CMD_moveit+1+") || m.startsWith("CMD_draw+1+") ||
+                    m == "CMD_clearmain+1")
+            << m.left(40).constData();
+        if (m == "CMD_clearmain+1")
+            lastWipe = i;
+    }
+    ASSERT_GE(lastWipe, 0);
+    const QList<int> resent = batchSizes(sent.mid(lastWipe));
+    // The zig-zag's 249 points and the eraser's one: 101, 101, 47, then 1.
+    EXPECT_EQ(resent, (QList<int>{101, 101, 47, 1}));
+
+    WindowUnderTest receiver;
+    receiver.host("CMD_sendlogininfo+2");
+    for (const QByteArray& m : sent)
+        receiver.host(m);
+    EXPECT_TRUE(receiver.window->ui().image_main->picture() == board().picture());
+}
+
+TEST_F(Drawing, AnUndoOfALongTurnIsPacedAndArrivesWhole)
+{
+    // 100 short strokes: 200 lines, more than the pacer lets go at once.
+    for (int i = 0; i < 100; ++i) {
+        press({10 + i * 2, 20 + i});
+        drag({30 + i * 2, 40 + i});
+        release({30 + i * 2, 40 + i});
+    }
+    EXPECT_GT(window->board().linesWaiting(), 0u);
+    window->ui().button_undo->click();
+    QList<QByteArray> sent;
+    ASSERT_TRUE(support::spinUntil(
+        [&] {
+            sent += host.take();
+            return window->board().linesWaiting() == 0;
+        },
+        30000));
+    sent += host.take();
+    EXPECT_EQ(sent.count("CMD_clearmain+1"), 1);
+    EXPECT_EQ(sent.size(), 200 + 1 + 198);
+    WindowUnderTest receiver;
+    receiver.host("CMD_sendlogininfo+2");
+    for (const QByteArray& m : sent)
+        receiver.host(m);
+    EXPECT_TRUE(receiver.window->ui().image_main->picture() == board().picture());
+    EXPECT_EQ(board().picture().pixelColor(228, 139), QColor(Qt::white)); // the last stroke is gone
+    EXPECT_EQ(board().picture().pixelColor(226, 138), QColor(Qt::black)); // the one before stays
 }
 
 TEST_F(Drawing, AReceivedBatchWithABadPointDrawsThePointsBeforeIt)
