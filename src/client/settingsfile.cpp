@@ -125,7 +125,10 @@ std::optional<QString> writeSettings(const QString& path, const PlayerSettings& 
         put("Actioncolor", protocol::colourText(s.actionColour));
         put("Playsounds", switchText(s.playSounds));
         put("ChatterSounds", switchText(s.chatterSounds));
-        file.setValue(kAlbumSection, kSaveEveryAlbumKey, switchText(s.saveEveryAlbum));
+        // The section appears once the player first keeps every album; files of players who
+        // never did stay as they were.
+        if (s.saveEveryAlbum || file.value(kAlbumSection, kSaveEveryAlbumKey))
+            file.setValue(kAlbumSection, kSaveEveryAlbumKey, switchText(s.saveEveryAlbum));
     });
 }
 

@@ -244,6 +244,20 @@ TEST_F(SettingsFile, WrittenSettingsReadBackTheSame)
     EXPECT_EQ(read(), s);
 }
 
+TEST_F(SettingsFile, KeepingEveryAlbumLivesInASectionOfItsOwn)
+{
+    PlayerSettings s = someSettings();
+    s.saveEveryAlbum = true;
+    ASSERT_EQ(writeSettings(path, s), std::nullopt);
+    EXPECT_TRUE(contents().endsWith("ChatterSounds=true\n\n[Album]\nSaveEveryGame=true\n"))
+        << contents().constData();
+    EXPECT_TRUE(read().saveEveryAlbum);
+    s.saveEveryAlbum = false;
+    ASSERT_EQ(writeSettings(path, s), std::nullopt);
+    EXPECT_TRUE(contents().endsWith("[Album]\nSaveEveryGame=false\n"));
+    EXPECT_FALSE(read().saveEveryAlbum);
+}
+
 TEST_F(SettingsFile, TheLobbysPartOfTheFileSurvivesByteForByte)
 {
     put("; zelklobby settings\r\n"
