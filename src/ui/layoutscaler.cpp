@@ -47,7 +47,7 @@ void collect(QWidget* parent, QList<QWidget*>& into)
 
 LayoutScaler::LayoutScaler(QWidget* container, QWidget* panel, QObject* parent)
     : QObject(parent), m_container(container), m_panel(panel), m_designSize(panel->size()),
-      m_designFont(panel->font())
+      m_designCorner(panel->pos()), m_designFont(panel->font())
 {
     container->installEventFilter(this);
 }
@@ -129,10 +129,12 @@ void LayoutScaler::apply()
     m_panel->setFont(font);
     const QSize panelSize(scaled(m_designSize.width(), factor),
                           scaled(m_designSize.height(), factor));
-    const QPoint corner((room.width() - panelSize.width()) / 2,
-                        (room.height() - panelSize.height()) / 2);
-    m_panel->setGeometry(
-        QRect(QPoint(std::max(0, corner.x()), std::max(0, corner.y())), panelSize));
+    // As designed, the panel sits where it was put; grown, it is centred in the window.
+    QPoint corner = m_designCorner;
+    if (factor > 1.0)
+        corner = QPoint(std::max(0, (room.width() - panelSize.width()) / 2),
+                        std::max(0, (room.height() - panelSize.height()) / 2));
+    m_panel->setGeometry(QRect(corner, panelSize));
     for (QWidget* w : widgets)
         place(w, designs.value(w), {});
     if (changed)

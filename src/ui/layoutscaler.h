@@ -14,7 +14,8 @@ namespace ui {
 // Grows a window drawn at fixed positions with the space it is given. `panel` and everything
 // in it keep their designed geometry, fonts and icon sizes multiplied by one factor: the
 // largest in eighths at which the panel still fits its container, never below 1 (the design
-// size is the smallest the window gets). The panel is centred in what is left over.
+// size is the smallest the window gets). Grown, the panel is centred in the window; as
+// designed, it stays exactly where it was put.
 //
 // A widget's designed geometry is what it had while the factor was 1; a widget made or moved
 // while the window is larger is taken at its current geometry divided by the factor.
@@ -48,6 +49,7 @@ private:
     QWidget* m_container;
     QWidget* m_panel;
     QSize m_designSize;
+    QPoint m_designCorner;
     QFont m_designFont;
     double m_factor = 1.0;
     QHash<QWidget*, Design> m_designs;
