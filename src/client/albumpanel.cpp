@@ -24,7 +24,9 @@ namespace {
 // A replay takes about five seconds whatever the drawing's length.
 constexpr int kReplaySteps = 60;
 constexpr int kReplayStepMs = 80;
-constexpr QSize kThumbnail{96, 66};
+constexpr QSize kThumbnail{84, 58};
+// A thumbnail and a line of its phrase under it.
+constexpr QSize kStripCell{100, 74};
 
 QPushButton* button(QWidget* parent, const QString& text, QRect at)
 {
@@ -73,9 +75,11 @@ AlbumPanel::AlbumPanel(QWidget* boardArea, DrawingBoard& board, const Roster& ro
     m_strip->setWrapping(false);
     m_strip->setMovement(QListView::Static);
     m_strip->setIconSize(kThumbnail);
+    m_strip->setGridSize(kStripCell);
+    m_strip->setTextElideMode(Qt::ElideRight);
     m_strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_strip->setGeometry(2, 284, 533, 86);
+    m_strip->setGeometry(2, 281, 533, 89);
     m_strip->setFocusPolicy(Qt::NoFocus);
 
     m_progress->setGeometry(300, 6, 100, 18);
