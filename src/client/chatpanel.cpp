@@ -295,6 +295,7 @@ void ChatPanel::wrongVersion()
 
 void ChatPanel::setTextSize(int points)
 {
+    m_textSize = points;
     QFont font = m_w.transcript->font();
     font.setPointSize(points);
     m_w.transcript->setFont(font);
@@ -302,7 +303,8 @@ void ChatPanel::setTextSize(int points)
 
 int ChatPanel::textSize() const
 {
-    return m_w.transcript->font().pointSize();
+    // The size chosen, not the one shown: a grown window shows the transcript larger.
+    return m_textSize > 0 ? m_textSize : m_w.transcript->font().pointSize();
 }
 
 void ChatPanel::setTextColour(protocol::ColourValue colour)

@@ -106,6 +106,7 @@ private:
     // Enter went down in the entry; its release sends only then (the press of an Enter that
     // chose from a menu went to the menu, which closed and left the focus here).
     bool m_enterPressed = false;
+    int m_textSize = 0; // as chosen; 0 until then
 };
 
 } // namespace client

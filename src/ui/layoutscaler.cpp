@@ -64,6 +64,11 @@ LayoutScaler::Design& LayoutScaler::designOf(QWidget* widget)
     auto found = m_designs.find(widget);
     const QRect current = widget->geometry();
     const auto last = m_placed.constFind(widget);
+    const bool ownSize = widget->testAttribute(Qt::WA_SetFont) &&
+                         (widget->font().resolveMask() & QFont::SizeResolved) != 0;
+    if (found != m_designs.end() && ownSize &&
+        std::abs(widget->font().pointSizeF() - found->pointSize * m_factor) > 0.01)
+        found->pointSize = widget->font().pointSizeF() / m_factor; // the program chose a size
     if (found != m_designs.end() && (last == m_placed.cend() || *last == current))
         return *found;
     // New, or moved by the program since it was last placed: its design follows from where
@@ -76,8 +81,7 @@ LayoutScaler::Design& LayoutScaler::designOf(QWidget* widget)
         design.pointSize = found->pointSize;
         design.iconSize = found->iconSize;
     } else {
-        if (widget->testAttribute(Qt::WA_SetFont) &&
-            (widget->font().resolveMask() & QFont::SizeResolved) != 0)
+        if (ownSize)
             design.pointSize = widget->font().pointSizeF() / f;
         if (const auto* button = qobject_cast<QAbstractButton*>(widget))
             design.iconSize = button->iconSize() / f;

@@ -18,7 +18,8 @@ namespace ui {
 // designed, it stays exactly where it was put.
 //
 // A widget's designed geometry is what it had while the factor was 1; a widget made or moved
-// while the window is larger is taken at its current geometry divided by the factor.
+// while the window is larger is taken at its current geometry divided by the factor, and a
+// font size the program sets (the chat's text size) likewise.
 // Only the insides of plain containers (QWidget, QFrame) are scaled, and of widgets with the
 // property kScaleChildren set to true; a layout's widgets are left to the layout.
 class LayoutScaler : public QObject {
