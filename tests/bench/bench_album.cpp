@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -176,14 +175,3 @@ void BM_EncodeWholeBoards(benchmark::State& state)
 BENCHMARK(BM_EncodeWholeBoards)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The sheet's captions need a GUI application; no display is needed to paint into a QImage.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
