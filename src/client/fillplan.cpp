@@ -26,8 +26,9 @@ void tellRow(const QRgb* pixels, quint8* row, int width, QRgb seed)
     const int r = qRed(seed);
     const int g = qGreen(seed);
     const int b = qBlue(seed);
-    const auto close = [](int x, int y) {
-        return static_cast<unsigned>(x - y + kFillTolerance) <= 2u * kFillTolerance;
+    // 1 or 0, so the three channels combine without a branch.
+    const auto close = [](int x, int y) -> unsigned {
+        return static_cast<unsigned>(x - y + kFillTolerance) <= 2u * kFillTolerance ? 1u : 0u;
     };
     for (int x = 0; x < width; ++x) {
         const QRgb p = pixels[x];

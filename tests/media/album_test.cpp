@@ -84,7 +84,7 @@ TEST(AlbumSheet, ThumbnailsInReadingOrderWithCaptionsKeptToTheirColumnUnderATitl
         centres.push_back(centre);
     }
     // Four to a row, left to right, then the next row below.
-    for (int i = 1; i < 4; ++i) {
+    for (size_t i = 1; i < 4; ++i) {
         EXPECT_NEAR(centres[i].y(), centres[0].y(), 1);
         EXPECT_GT(centres[i].x(), centres[i - 1].x() + 266);
     }
