@@ -125,11 +125,13 @@ bool AlbumPanel::exporting() const
 
 void AlbumPanel::hide()
 {
-    for (QWidget* w : {static_cast<QWidget*>(m_ranking), static_cast<QWidget*>(m_strip),
-                       static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_replayButton),
-                       static_cast<QWidget*>(m_export), static_cast<QWidget*>(m_progress),
-                       static_cast<QWidget*>(m_stop)})
+    for (QWidget* w : widgets())
         w->hide();
+}
+
+std::array<QWidget*, 7> AlbumPanel::widgets() const
+{
+    return {m_ranking, m_strip, m_save, m_replayButton, m_export, m_progress, m_stop};
 }
 
 void AlbumPanel::startGame()
@@ -191,8 +193,8 @@ void AlbumPanel::showGameEnd()
     m_ranking->show();
     m_ranking->raise();
     const bool kept = !m_album.empty();
-    for (QWidget* w : {static_cast<QWidget*>(m_strip), static_cast<QWidget*>(m_save),
-                       static_cast<QWidget*>(m_replayButton), static_cast<QWidget*>(m_export)}) {
+    // The strip and its buttons; the progress bar and Stop come with an export.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_strip, m_save, m_replayButton, m_export}) {
         w->setVisible(kept);
         w->raise();
     }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,7 @@ Q_SIGNALS:
 
 private:
     void hide();
+    std::array<QWidget*, 7> widgets() const;
     void fillRanking();
     void fillStrip();
     void replayStep();

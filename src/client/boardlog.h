@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPoint>
 
+#include <algorithm>
 #include <vector>
 
 namespace client {

@@ -146,10 +146,12 @@ TEST_F(Album, AReplayPaintsTheTurnAgainFromWhatTheBoardWasTold)
     ASSERT_TRUE(album().replaying());
     // The wiped blue line shows on the way, and the turn ends as it was revealed.
     bool sawBlue = false;
-    ASSERT_TRUE(support::spinUntil([&] {
-        sawBlue = sawBlue || blueAt(board().picture());
-        return !album().replaying();
-    }));
+    ASSERT_TRUE(support::spinUntil(
+        [&] {
+            sawBlue = sawBlue || blueAt(board().picture());
+            return !album().replaying();
+        },
+        30000)); // a replay takes about five seconds
     EXPECT_TRUE(sawBlue);
     EXPECT_EQ(board().picture(), album().album().turns()[1].picture());
 }
@@ -189,7 +191,7 @@ TEST_F(Album, AnExportedTimeLapseDecodesToTheReplaysFramesExactly)
     QSignalSpy exported(&album(), &client::AlbumPanel::exported);
     album().showTurn(1);
     album().exportTimeLapse();
-    ASSERT_TRUE(support::spinUntil([&] { return !exported.isEmpty(); }));
+    ASSERT_TRUE(support::spinUntil([&] { return !exported.isEmpty(); }, 30000));
     const QString path = exported.front().front().toString();
     EXPECT_TRUE(path.endsWith(QStringLiteral("turn 2.webp"))) << qPrintable(path);
 
@@ -221,7 +223,7 @@ TEST_F(Album, AnExportedTimeLapseDecodesToTheReplaysFramesExactly)
     album().showTurn(0);
     album().exportTimeLapse();
     album().stopExport();
-    ASSERT_TRUE(support::spinUntil([&] { return !album().exporting(); }));
+    ASSERT_TRUE(support::spinUntil([&] { return !album().exporting(); }, 30000));
     EXPECT_TRUE(finished.isEmpty());
     EXPECT_EQ(QDir(snapshots.folderPath).entryList(QDir::Files), before);
 }
