@@ -48,7 +48,6 @@ public:
     void showGameEnd();
 
     void setSaveEveryAlbum(bool save) { m_saveEvery = save; }
-    bool saveEveryAlbum() const { return m_saveEvery; }
 
     const GameAlbum& album() const { return m_album; }
     bool replaying() const { return m_replay.isActive(); }

@@ -34,7 +34,6 @@ public:
     const std::vector<Event>& events() const { return m_events; }
     // Points in the log; a wipe counts as one.
     qsizetype points() const { return m_points; }
-    bool full() const { return m_full; }
     qsizetype bytes() const
     {
         return m_points * qsizetype(sizeof(QPoint)) + qsizetype(m_events.size() * sizeof(Event));

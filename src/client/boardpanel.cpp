@@ -284,8 +284,8 @@ void BoardPanel::send(MessageId id, protocol::Fields fields)
 void BoardPanel::drain()
 {
     const qint64 now = m_clock.elapsed();
-    while (!m_outbox.empty() && m_pacer.mayTake(now)) {
-        m_pacer.take();
+    while (!m_outbox.empty() && m_pacer.hasLine(now)) {
+        m_pacer.spend();
         m_connection.send(m_outbox.front().id, m_outbox.front().fields);
         m_outbox.pop_front();
     }

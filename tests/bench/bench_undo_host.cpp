@@ -138,8 +138,8 @@ int main(int argc, char** argv)
     qint64 clearSentNs = 0;
     const bool complete = support::spinUntil(
         [&] {
-            while (sent < out.size() && pacer.mayTake(clock.elapsed())) {
-                pacer.take();
+            while (sent < out.size() && pacer.hasLine(clock.elapsed())) {
+                pacer.spend();
                 const qint64 ns = drawer.send(out[sent++]);
                 if (sent == 1)
                     clearSentNs = ns;

@@ -11,8 +11,8 @@ namespace {
 int takeAll(LinePacer& pacer, qint64 nowMs)
 {
     int n = 0;
-    while (pacer.mayTake(nowMs) && n < 10000) {
-        pacer.take();
+    while (pacer.hasLine(nowMs) && n < 10000) {
+        pacer.spend();
         ++n;
     }
     return n;
@@ -26,15 +26,15 @@ TEST(LinePacer, GivesItsBurstAtOnceAndThenFortyFiveLinesASecond)
     const qint64 start = 5'000'000; // any steady clock
     EXPECT_EQ(pacer.msUntilNext(start), 0);
     EXPECT_EQ(takeAll(pacer, start), 150);
-    EXPECT_FALSE(pacer.mayTake(start));
+    EXPECT_FALSE(pacer.hasLine(start));
     // A line is 1000/45 ms of refill: the next comes after 23 ms, not before.
     EXPECT_EQ(pacer.msUntilNext(start), 23);
-    EXPECT_FALSE(pacer.mayTake(start + 22));
+    EXPECT_FALSE(pacer.hasLine(start + 22));
     EXPECT_EQ(pacer.msUntilNext(start + 22), 1);
-    EXPECT_TRUE(pacer.mayTake(start + 23));
-    EXPECT_TRUE(pacer.mayTake(start + 23)); // asking takes nothing
-    pacer.take();
-    EXPECT_FALSE(pacer.mayTake(start + 23));
+    EXPECT_TRUE(pacer.hasLine(start + 23));
+    EXPECT_TRUE(pacer.hasLine(start + 23)); // asking takes nothing
+    pacer.spend();
+    EXPECT_FALSE(pacer.hasLine(start + 23));
 
     // Sending whenever allowed for ten more seconds: 45 a second, no fraction lost.
     int sent = 0;
