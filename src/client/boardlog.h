@@ -12,7 +12,7 @@ namespace client {
 
 // What a board was told during one turn, in order: pen-downs, lines and wipes, as the
 // window received or drew them. A replay paints them again; a time-lapse paints them in
-// steps. Bounded: past kMaxPoints points the log keeps nothing more and says it is full
+// steps. Bounded: past kMaxPoints points the log keeps nothing more
 // (a replay then ends where the log does, and the album still has the finished picture).
 class BoardLog {
 public:
